@@ -1,0 +1,22 @@
+// What a timbre reads from its owner: host tempo, sample period and plug-in-wide settings.
+#pragma once
+
+namespace quorvix {
+
+constexpr float kNoTempoBeatsPerSecond = 0.0001f;
+
+struct CEngineContext {
+    float hostBeatsPerSecond = kNoTempoBeatsPerSecond;
+    float samplesPerBeat = 44100.0f / kNoTempoBeatsPerSecond;
+    float beatsPerSample = kNoTempoBeatsPerSecond / 44100.0f;
+    double samplePeriod = 1.0 / 44100.0;
+    int oscOversampling = 1; // 0 off, 1 per program, 2 on wherever a program allows it
+    float tuningBase = 0.0f;
+    int tuningSource = 0;
+};
+
+// The last sample rate handed to any instance of the process.
+double lastSampleRate();
+void setLastSampleRate(double rate);
+
+} // namespace quorvix

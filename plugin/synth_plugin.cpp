@@ -1,0 +1,618 @@
+#include "plugin/synth_plugin.h"
+
+#include "dsp/runtime_rand.h"
+#include "editor/editor.h"
+#include "platform/flush_to_zero.h"
+#include "platform/message_box.h"
+#include "platform/plugin_location.h"
+#include "platform/settings_store.h"
+#include "presets/parameter_table.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <new>
+
+namespace quorvix {
+
+namespace {
+
+constexpr int32_t kUniqueId = vst::fourCC('Q', 'u', 'o', 'r');
+constexpr int kMonoOutputs = 2;
+constexpr int kAllOutputs = 8;
+constexpr int kLastProgram = kProgramsPerBank - 1;
+constexpr int kEditorRefreshLast = 187;
+constexpr double kMinutesPerSecond = 0.016666666666666666;
+constexpr double kMaxTempo = 10000.0;
+constexpr float kChoiceClamp = 0.99999f;
+constexpr int kLastTimbreIndex = kTimbreCount - 1;
+constexpr int kBankSelectorCount = 10;
+constexpr int kTuningSourceCount = 4;
+constexpr int kOversamplingChoices = 3;
+constexpr float kTuningBaseRange = 4.0f;
+// A negative host index addresses nothing: its remainder could otherwise land on an alias.
+constexpr int kNoParameter = -1;
+
+// NaN becomes 0, and values outside 0..1 the nearest end.
+float sanitize(float value)
+{
+    if (!(value > 0.0f))
+        return 0.0f;
+    return value > 1.0f ? 1.0f : value;
+}
+
+int choiceOf(float value, int count)
+{
+    const float v = std::min(sanitize(value), kChoiceClamp);
+    return std::min(static_cast<int>(std::floor(v * static_cast<float>(count))), count - 1);
+}
+
+float choiceValue(int choice, int count) { return (static_cast<float>(choice) + 0.5f) / static_cast<float>(count); }
+
+int clampInt(int v, int lo, int hi) { return v < lo ? lo : (v > hi ? hi : v); }
+
+bool isShownWithNumber(const std::string& name) { return name == "Init" || name == "Randomized"; }
+
+CLanguages detectLanguages()
+{
+    const std::string folder = platform::pluginFolder();
+    return languagesFromMarkers(platform::fileReadable(folder + kEnglishMarker),
+                                platform::fileReadable(folder + kGermanMarker),
+                                platform::fileReadable(folder + kSpanishMarker));
+}
+
+platform::EBoxKind boxKind(EMessageKind kind)
+{
+    switch (kind) {
+    case EMessageKind::Error:
+        return platform::EBoxKind::Error;
+    case EMessageKind::Question:
+        return platform::EBoxKind::Question;
+    default:
+        return platform::EBoxKind::Information;
+    }
+}
+
+} // namespace
+
+void CSynthPlugin::beforeDispatch() { showPendingMessages(); }
+
+CSynthPlugin::CSynthPlugin(vst::HostCallback host) : CEffectBase(host, kProgramsPerBank, kHostParameterCount)
+{
+    m_languages = detectLanguages();
+    try {
+        m_bank = std::make_unique<CBank>();
+    } catch (const std::bad_alloc&) {
+        showMessage(EMessage::OutOfMemory);
+    }
+    runtimeSrand(static_cast<uint32_t>(std::time(nullptr)));
+    try {
+        m_clipboard = acquireClipboard();
+    } catch (const std::bad_alloc&) {
+        showMessage(EMessage::OutOfMemory);
+    }
+    m_events = std::make_unique<CMidiEvent[]>(kMaxEventsPerCall);
+    m_scratch.assign(kMaxRenderFrames, 0.0f);
+
+    loadSettings();
+
+    setNumInputs(0);
+    setNumOutputs(m_monoTimbralMode ? kMonoOutputs : kAllOutputs);
+    canProcessReplacing(true);
+    programsAreChunks(true);
+    isSynth(true);
+    hasVu(false);
+    hasClip(false);
+    setUniqueID(kUniqueId);
+
+    try {
+        new CEditor(this);
+    } catch (const std::bad_alloc&) {
+        showMessage(EMessage::OutOfMemory);
+    }
+}
+
+CSynthPlugin::~CSynthPlugin()
+{
+    if (m_clipboard) {
+        m_clipboard.reset();
+        releaseClipboard();
+    }
+    saveSettings();
+}
+
+void CSynthPlugin::initialize()
+{
+    {
+        std::lock_guard lock(m_engineLock);
+        m_context.tuningBase = 0.0f;
+        m_context.tuningSource = 0;
+        for (CTimbre& t : m_timbres)
+            t.attach(&m_context);
+        m_measuringTimbre.attach(&m_context);
+        for (CTimbre& t : m_timbres)
+            t.initialize();
+        m_measuringTimbre.initialize();
+        m_selectedTimbre = 0;
+        for (int k = 0; k < kTimbreCount; ++k) {
+            const int program = k == 0 ? 0 : kLastProgram;
+            m_timbres[k].changeProgram(program, bankProgram(program).name());
+        }
+        m_curProgram = m_timbres[0].programNumber();
+    }
+    showPendingMessages();
+    notifyEditor(cmd::UpdateControls, 0.0f);
+    updateHostDisplay();
+    std::lock_guard lock(m_engineLock);
+    for (CTimbre& t : m_timbres)
+        t.resetVoices();
+    m_measuringTimbre.resetVoices();
+    setSampleRate(kDefaultSampleRate);
+    setBlockSize(kDefaultBlockSize);
+    resetTempo();
+}
+
+// ---- parameters ---------------------------------------------------------------------------
+
+CSynthPlugin::CAddress CSynthPlugin::decodeIndex(int32_t index) const
+{
+    if (index >= kFirstCommand)
+        return {m_selectedTimbre, index};
+    if (index < 0)
+        return {m_selectedTimbre, kNoParameter};
+    const int selector = index / kParametersPerTimbre;
+    const int timbre = selector == 0 ? m_selectedTimbre : selector - 1;
+    return {clampInt(timbre, 0, kLastTimbreIndex), resolveParameterNumber(index % kParametersPerTimbre)};
+}
+
+void CSynthPlugin::setParameter(int32_t index, float value)
+{
+    value = sanitize(value);
+    bool selectedChanged = false;
+    {
+        std::lock_guard lock(m_engineLock);
+        if (!runCommand(index, value)) {
+            const CAddress address = decodeIndex(index);
+            m_timbres[address.timbre].setParameterValue(address.number, value);
+            selectedChanged = address.timbre == m_selectedTimbre;
+        }
+    }
+    showPendingMessages();
+    if (!editor())
+        return;
+    const bool settingsCommand = index >= cmd::Channel && index <= cmd::AutoStorePresetChanges;
+    if (selectedChanged || settingsCommand)
+        editor()->postUpdate();
+    if (index == cmd::TuningSource)
+        value = getParameter(cmd::TuningSource);
+    if (index >= kFirstCommand) {
+        editor()->setParameter(index, value);
+        return;
+    }
+    const int selector = index / kParametersPerTimbre;
+    if (index >= 0 && (selector == 0 || selector - 1 == m_selectedTimbre))
+        editor()->setParameter(index % kParametersPerTimbre, value);
+}
+
+bool CSynthPlugin::runCommand(int32_t index, float value)
+{
+    switch (index) {
+    case cmd::UpdateControls:
+        return true;
+    case cmd::Channel:
+        selectTimbre(choiceOf(value, kTimbreCount));
+        return true;
+    case cmd::Program:
+        changeSelectedProgram(choiceOf(value, kProgramsPerBank));
+        return true;
+    case cmd::ProgramMinus:
+        if (value < 0.5f)
+            changeSelectedProgram(m_curProgram == 0 ? kLastProgram : m_curProgram - 1);
+        return true;
+    case cmd::ProgramPlus:
+        if (value < 0.5f)
+            changeSelectedProgram(m_curProgram == kLastProgram ? 0 : m_curProgram + 1);
+        return true;
+    case cmd::KnobMode:
+        m_settings.knobMode = value >= 0.5f;
+        setProcessKnobMode(m_settings.knobMode);
+        return true;
+    case cmd::TuningBase:
+        m_context.tuningBase = (value - 0.5f) * kTuningBaseRange;
+        return true;
+    case cmd::OscOversampling:
+        m_settings.oscOversampling = std::min(static_cast<int>(std::floor(value * kOversamplingChoices)), 2);
+        m_context.oscOversampling = m_settings.oscOversampling;
+        return true;
+    case cmd::MonoTimbralMode:
+        setMonoTimbralSetting(value >= 0.5f);
+        return true;
+    case cmd::AutoStorePresetChanges:
+        m_settings.autoStore = value >= 0.5f;
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CSynthPlugin::readCommand(int32_t index, float& value) const
+{
+    switch (index) {
+    case cmd::Channel:
+        value = choiceValue(m_selectedTimbre, kTimbreCount);
+        return true;
+    case cmd::Program:
+        value = choiceValue(clampInt(m_curProgram, 0, kLastProgram), kProgramsPerBank);
+        return true;
+    case cmd::ProgramMinus:
+    case cmd::ProgramPlus:
+    case cmd::UpdateControls:
+        value = 0.0f;
+        return true;
+    case cmd::LoadBankSelector:
+        value = choiceValue(clampInt(m_bankSelector, 0, kBankSelectorCount - 1), kBankSelectorCount);
+        return true;
+    case cmd::KnobMode:
+        value = processKnobMode() ? 1.0f : 0.0f;
+        return true;
+    case cmd::TuningSource:
+        value = choiceValue(clampInt(m_context.tuningSource, 0, kTuningSourceCount - 1), kTuningSourceCount);
+        return true;
+    case cmd::TuningBase:
+        value = m_context.tuningBase / kTuningBaseRange + 0.5f;
+        return true;
+    case cmd::OscOversampling:
+        value = choiceValue(m_settings.oscOversampling, kOversamplingChoices);
+        return true;
+    case cmd::MonoTimbralMode:
+        value = m_settings.monoTimbral ? 1.0f : 0.0f;
+        return true;
+    case cmd::AutoStorePresetChanges:
+        value = m_settings.autoStore ? 1.0f : 0.0f;
+        return true;
+    default:
+        return false;
+    }
+}
+
+float CSynthPlugin::getParameter(int32_t index)
+{
+    std::lock_guard lock(m_engineLock);
+    float value = 0.0f;
+    if (readCommand(index, value))
+        return value;
+    const CAddress address = decodeIndex(index);
+    return m_timbres[address.timbre].getParameterValue(address.number);
+}
+
+void CSynthPlugin::automateParameter(int32_t index, float value)
+{
+    if (index >= kFirstCommand || index < 0)
+        return;
+    const int32_t rewritten = index % kParametersPerTimbre + kParametersPerTimbre * (m_selectedTimbre + 1);
+    setParameter(rewritten, value);
+    hostAutomate(rewritten, value);
+}
+
+void CSynthPlugin::getParameterName(int32_t index, char* text)
+{
+    std::lock_guard lock(m_engineLock);
+    const CAddress address = decodeIndex(index);
+    std::string name;
+    if (index >= kParametersPerTimbre && index < kHostParameterCount)
+        name = "T" + std::to_string(address.timbre + 1) + "|";
+    name += parameterInfo(address.number).name;
+    copyToHost(text, name, kTextCapacity);
+}
+
+void CSynthPlugin::getParameterLabel(int32_t index, char* text)
+{
+    std::lock_guard lock(m_engineLock);
+    copyToHost(text, parameterInfo(decodeIndex(index).number).label, kTextCapacity);
+}
+
+void CSynthPlugin::getParameterDisplay(int32_t index, char* text)
+{
+    std::lock_guard lock(m_engineLock);
+    const CAddress address = decodeIndex(index);
+    copyToHost(text, m_timbres[address.timbre].getParameterText(address.number), kTextCapacity);
+}
+
+void CSynthPlugin::setMonoTimbralSetting(bool on)
+{
+    m_settings.monoTimbral = on;
+    if (on != m_monoTimbralMode)
+        queueMessage(EMessage::RestartNeeded);
+}
+
+void CSynthPlugin::selectTimbre(int timbre)
+{
+    m_selectedTimbre = m_monoTimbralMode ? 0 : clampInt(timbre, 0, kLastTimbreIndex);
+    m_curProgram = m_timbres[m_selectedTimbre].programNumber();
+}
+
+void CSynthPlugin::notifyEditor(int32_t index, float value)
+{
+    if (editor())
+        editor()->setParameter(index, value);
+}
+
+// ---- programs -----------------------------------------------------------------------------
+
+const CProgram& CSynthPlugin::bankProgram(int index)
+{
+    if (m_bank)
+        return m_bank->getProgramPtr(index);
+    queueMessage(EMessage::BankStorageMissing);
+    static const CProgram fallback;
+    return fallback;
+}
+
+void CSynthPlugin::changeSelectedProgram(int program)
+{
+    program = clampInt(program, 0, kLastProgram);
+    m_curProgram = program;
+    m_timbres[m_selectedTimbre].changeProgram(program, bankProgram(program).name());
+}
+
+void CSynthPlugin::setProgram(int32_t program)
+{
+    {
+        std::lock_guard lock(m_engineLock);
+        changeSelectedProgram(program);
+    }
+    showPendingMessages();
+    updateHostDisplay();
+    if (!editor())
+        return;
+    for (int32_t i = 0; i <= kEditorRefreshLast; ++i)
+        editor()->setParameter(i, getParameter(i));
+}
+
+int32_t CSynthPlugin::getProgram()
+{
+    std::lock_guard lock(m_engineLock);
+    return m_curProgram;
+}
+
+void CSynthPlugin::setProgramName(const char* name)
+{
+    {
+        std::lock_guard lock(m_engineLock);
+        m_timbres[m_selectedTimbre].setProgramName(name);
+    }
+    notifyEditor(cmd::UpdateControls, 0.0f);
+}
+
+void CSynthPlugin::getProgramName(char* text)
+{
+    std::lock_guard lock(m_engineLock);
+    const std::string& name = m_timbres[m_selectedTimbre].programName();
+    std::string shown = name;
+    if (isShownWithNumber(name))
+        shown += " " + std::to_string(m_curProgram);
+    copyToHost(text, shown, kTextCapacity);
+}
+
+bool CSynthPlugin::getProgramNameIndexed(int32_t, int32_t index, char* text)
+{
+    std::lock_guard lock(m_engineLock);
+    if (index < 0 || index > kLastProgram || !m_bank)
+        return false;
+    copyToHost(text, m_bank->getProgramPtr(index).name(), kTextCapacity);
+    return true;
+}
+
+bool CSynthPlugin::copyProgram(int32_t destination)
+{
+    std::lock_guard lock(m_engineLock);
+    if (destination < 0 || destination > kLastProgram || !m_bank)
+        return false;
+    m_bank->getProgramPtr(destination) = m_bank->getProgramPtr(m_curProgram);
+    return true;
+}
+
+// ---- audio --------------------------------------------------------------------------------
+
+void CSynthPlugin::setSampleRate(float rate)
+{
+    if (!(rate >= kMinSampleRate && rate <= kMaxSampleRate))
+        return; // an unusable rate leaves the engine as it is
+    std::lock_guard lock(m_engineLock);
+    m_sampleRate = rate;
+    m_context.samplePeriod = 1.0 / static_cast<double>(rate);
+    m_context.samplesPerBeat = rate / m_context.hostBeatsPerSecond;
+    m_context.beatsPerSample = m_context.hostBeatsPerSecond / rate;
+    setLastSampleRate(rate);
+    for (CTimbre& t : m_timbres)
+        t.setSampleRate(rate);
+    m_measuringTimbre.setSampleRate(rate * 0.5f);
+}
+
+void CSynthPlugin::setBlockSize(int32_t frames)
+{
+    if (frames <= 0)
+        return;
+    std::lock_guard lock(m_engineLock);
+    m_blockSize = frames;
+    const int workFrames = std::min<int32_t>(frames, kMaxRenderFrames);
+    for (CTimbre& t : m_timbres)
+        t.setBlockSize(workFrames);
+    m_measuringTimbre.setBlockSize(workFrames);
+}
+
+void CSynthPlugin::suspend()
+{
+    {
+        std::lock_guard lock(m_engineLock);
+        for (CTimbre& t : m_timbres)
+            t.resetVoices();
+        m_measuringTimbre.resetVoices();
+        resetTempo();
+    }
+    requestMidiEvents();
+}
+
+void CSynthPlugin::resume()
+{
+    requestMidiEvents();
+    std::lock_guard lock(m_engineLock);
+    resetTempo();
+}
+
+void CSynthPlugin::resetTempo()
+{
+    m_context.hostBeatsPerSecond = kNoTempoBeatsPerSecond;
+    m_context.samplesPerBeat = m_sampleRate * (1.0f / kNoTempoBeatsPerSecond);
+    m_context.beatsPerSample = kNoTempoBeatsPerSecond / m_sampleRate;
+}
+
+void CSynthPlugin::storeTempo(float beatsPerSecond)
+{
+    if (beatsPerSecond == m_context.hostBeatsPerSecond)
+        return;
+    m_context.hostBeatsPerSecond = beatsPerSecond;
+    m_context.samplesPerBeat = m_sampleRate / beatsPerSecond;
+    m_context.beatsPerSample = beatsPerSecond / m_sampleRate;
+}
+
+void CSynthPlugin::queryTempo()
+{
+    const vst::VstTimeInfo* info = getTimeInfo(vst::kVstTempoValid);
+    if (!info || !(info->flags & vst::kVstTempoValid))
+        return;
+    const double tempo = info->tempo;
+    if (std::isnan(tempo) || tempo > kMaxTempo)
+        return; // nonsense keeps the last known tempo
+    if (tempo > 0.0)
+        storeTempo(static_cast<float>(tempo * kMinutesPerSecond));
+    else
+        resetTempo();
+}
+
+int32_t CSynthPlugin::processEvents(const vst::VstEvents* events)
+{
+    if (!events || events->numEvents <= 0)
+        return 1;
+    m_audioThread.store(std::this_thread::get_id());
+    std::lock_guard lock(m_engineLock);
+    int count = 0;
+    for (int32_t i = 0; i < events->numEvents && count < kMaxEventsPerCall; ++i) {
+        const vst::VstEvent* event = events->events[i];
+        if (!event)
+            break;
+        CMidiEvent& out = m_events[count];
+        out = CMidiEvent {};
+        out.deltaFrames = std::max(event->deltaFrames, 0);
+        if (event->type == vst::kVstMidiType) {
+            const auto* midi = reinterpret_cast<const vst::VstMidiEvent*>(event);
+            out.status = static_cast<uint8_t>(midi->midiData[0]);
+            out.data1 = static_cast<uint8_t>(midi->midiData[1]);
+            out.data2 = static_cast<uint8_t>(midi->midiData[2]);
+        } else if (event->type == vst::kVstSysExType) {
+            const auto* sysex = reinterpret_cast<const vst::VstMidiSysexEvent*>(event);
+            if (!sysex->sysexDump || sysex->dumpBytes <= 0)
+                continue;
+            out.sysex = reinterpret_cast<const uint8_t*>(sysex->sysexDump);
+            out.sysexSize = sysex->dumpBytes;
+        } else {
+            continue;
+        }
+        ++count;
+    }
+    const CMidiEventList list {m_events.get(), count};
+    for (int k = 0; k < renderedTimbres(); ++k)
+        m_timbres[k].processEvents(list, 2 * k + 1, 2 * k);
+    return 1;
+}
+
+void CSynthPlugin::process(float**, float** outputs, int32_t frames) { render(outputs, frames, false); }
+
+void CSynthPlugin::processReplacing(float**, float** outputs, int32_t frames) { render(outputs, frames, true); }
+
+void CSynthPlugin::render(float** outputs, int32_t frames, bool replacing)
+{
+    m_audioThread.store(std::this_thread::get_id());
+    platform::CScopedFlushToZero flushToZero;
+    std::lock_guard lock(m_engineLock);
+    queryTempo();
+    if (frames <= 0 || !outputs)
+        return;
+    for (int k = 0; k < renderedTimbres(); ++k) {
+        float* pair[2] = {outputs[2 * k], outputs[2 * k + 1]};
+        if (replacing)
+            for (float* channel : pair)
+                if (channel)
+                    std::fill(channel, channel + frames, 0.0f);
+        const int piece = std::max(1, m_timbres[k].blockSize());
+        for (int32_t done = 0; done < frames; done += piece) {
+            const int n = std::min<int32_t>(piece, frames - done);
+            // A missing channel is rendered into scratch so the timbre always has two.
+            float* left = pair[0] ? pair[0] + done : m_scratch.data();
+            float* right = pair[1] ? pair[1] + done : m_scratch.data();
+            m_timbres[k].render(left, right, n);
+        }
+    }
+}
+
+// ---- settings and messages ----------------------------------------------------------------
+
+void CSynthPlugin::loadSettings()
+{
+    m_settings = CSettings {};
+    std::vector<uint8_t> record;
+    switch (platform::readSettingsFile(record)) {
+    case platform::EReadResult::Missing:
+        break;
+    case platform::EReadResult::Failed:
+        showMessage(EMessage::SettingsNotReadable, platform::settingsFilePath() + "'");
+        break;
+    case platform::EReadResult::Read:
+        if (parseSettingsRecord(record, m_settings))
+            noteStoredStartCounter(m_settings.startCounter);
+        break;
+    }
+    m_monoTimbralMode = m_settings.monoTimbral;
+    setProcessKnobMode(m_settings.knobMode);
+    m_context.oscOversampling = m_settings.oscOversampling;
+    m_bankSelector = m_settings.bankSelector;
+}
+
+void CSynthPlugin::saveSettings()
+{
+    CSettings out = m_settings;
+    out.startCounter = processStartCounter();
+    out.knobMode = processKnobMode();
+    out.bankSelector = m_bankSelector;
+    if (!platform::writeSettingsFile(buildSettingsRecord(out)))
+        showMessage(EMessage::SettingsNotWritable, platform::settingsFilePath() + "'");
+}
+
+void CSynthPlugin::queueMessage(EMessage message)
+{
+    m_pendingMessages.fetch_or(1u << static_cast<unsigned>(message));
+}
+
+void CSynthPlugin::showMessage(EMessage message, const std::string& suffix)
+{
+    const CMessageTexts& texts = messageTexts(message);
+    platform::showMessageBox(boxKind(texts.kind), messageTitle(texts.kind),
+                             composeMessage(m_languages, message, suffix));
+}
+
+void CSynthPlugin::showPendingMessages()
+{
+    if (onAudioThread())
+        return;
+    const uint32_t pending = m_pendingMessages.exchange(0);
+    for (unsigned bit = 0; bit < 32; ++bit) {
+        if (!(pending & (1u << bit)))
+            continue;
+        const auto message = static_cast<EMessage>(bit);
+        showMessage(message, message == EMessage::BankStorageMissing ? kSupportAddress : "");
+    }
+}
+
+} // namespace quorvix

@@ -1,0 +1,27 @@
+#!/bin/sh
+# A real DAW loads, plays and reports Quorvix.so: Ardour's own VST scanner and an offline render.
+set -eu
+plugin=$(readlink -f "$1")
+here=$(dirname "$(readlink -f "$0")")
+work=$(mktemp -d); trap 'rm -rf "$work"' EXIT
+# Ardour finds its scripts under $HOME/.config, so the private homes also hold Quorvix's settings.
+unset XDG_CONFIG_HOME XDG_DATA_HOME || true
+export HOME="$work/home" ARDOUR_CHECK_HOME="$work/ardour"
+mkdir -p "$HOME"
+unset DISPLAY WAYLAND_DISPLAY || true
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+[ -x /usr/lib/ardour7/ardour-vst-scanner ] || fail "Ardour 7 is not installed (scripts/deps installs it)"
+scan=$(LD_LIBRARY_PATH=/usr/lib/ardour7 timeout 60 /usr/lib/ardour7/ardour-vst-scanner -f -v "$plugin" 2>&1) \
+  || fail "Ardour's scanner failed: $scan"
+info=$(printf '%s\n' "$scan" | grep -m1 '<VST2Info ') || fail "no VST2Info in: $scan"
+for want in 'name="Quorvix"' 'creator="Brenwick"' 'is_instrument="1"' 'n_inputs="0"' 'n_outputs="2"' \
+            'can_process_replace="1"' 'has_editor="1"'; do
+  printf '%s\n' "$info" | grep -qF "$want" || fail "Ardour reports $info, without $want"
+done
+echo "scan: $info"
+
+"$here/ardour/render.sh" "$plugin" "$here/ardour/chord.txt" 2 "$work/out.wav" 48000 1024 > "$work/render.log" 2>&1 \
+  || { cat "$work/render.log" >&2; fail "Ardour could not render through the plug-in"; }
+[ -s "$work/out.wav" ] || fail "Ardour wrote no WAV"
+echo "render: $(grep 'export ok' "$work/render.log")"
