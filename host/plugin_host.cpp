@@ -190,8 +190,10 @@ std::vector<uint8_t> CPluginInstance::getChunk(bool preset)
 
 intptr_t CPluginInstance::setChunk(const std::vector<uint8_t>& data, bool preset)
 {
+    // Some plug-ins read text chunks with strlen: a zero after the data keeps them inside the copy.
     std::vector<uint8_t> copy = data;
-    return dispatch(vst::effSetChunk, preset ? 1 : 0, static_cast<intptr_t>(copy.size()), copy.data());
+    copy.push_back(0);
+    return dispatch(vst::effSetChunk, preset ? 1 : 0, static_cast<intptr_t>(data.size()), copy.data());
 }
 
 intptr_t CPluginInstance::callback(int32_t opcode, int32_t index, intptr_t value, void*, float opt)
