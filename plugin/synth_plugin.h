@@ -60,6 +60,8 @@ public:
     bool monoTimbralMode() const { return m_monoTimbralMode; }
     int selectedTimbre() const { return m_selectedTimbre; }
     const CEngineContext& context() const { return m_context; }
+    const CTimbre& timbre(int k) const { return m_timbres[k]; }
+    const CTimbre& measuringTimbre() const { return m_measuringTimbre; }
 
 private:
     struct CAddress {
