@@ -1,8 +1,8 @@
 #include "engine/timbre.h"
 
 #include "presets/parameter_table.h"
-#include "presets/value_format.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace quorvix {
@@ -10,13 +10,6 @@ namespace quorvix {
 namespace {
 
 constexpr int kLastProgram = 63;
-
-float clampUnit(float v)
-{
-    if (!(v > 0.0f))
-        return 0.0f;
-    return v > 1.0f ? 1.0f : v;
-}
 
 } // namespace
 
@@ -38,36 +31,32 @@ void CTimbre::render(float*, float*, int) {}
 
 void CTimbre::setParameterValue(int number, float value)
 {
-    if (number == cmd::Quality) {
-        m_quality = value < 0.5f ? 0.0f : 1.0f;
+    if (std::isnan(value))
         return;
-    }
-    if (number < 0 || number >= kParametersPerTimbre || isReservedParameter(number))
-        return;
-    m_values[number] = clampUnit(value);
+    const CParameterRecord& record = parameterRecord(number);
+    if (record.set)
+        record.set(*this, std::clamp(value, 0.0f, 1.0f));
 }
 
-float CTimbre::getParameterValue(int number) const
-{
-    if (number == cmd::Quality)
-        return m_quality;
-    if (number < 0 || number >= kParametersPerTimbre || isReservedParameter(number))
-        return 0.0f;
-    return m_values[number];
-}
+float CTimbre::getParameterValue(int number) const { return parameterRecord(number).get(*this); }
 
-std::string CTimbre::getParameterText(int number) const
+std::string CTimbre::getParameterText(int number) const { return parameterRecord(number).display(*this); }
+
+void CTimbre::setPolyphony(int voices) { m_settings.polyphony = std::clamp(voices, 0, kMaxPolyphony); }
+
+void CTimbre::setQuality(int factor)
 {
-    if (isReservedParameter(number))
-        return "***ERR***";
-    return formatDecimal(getParameterValue(number));
+    if (factor == m_settings.quality)
+        return;
+    m_settings.quality = factor;
+    setSampleRate(m_sampleRate);
 }
 
 void CTimbre::setProgramName(const std::string& name) { m_programName = name.substr(0, kProgramNameLength); }
 
 void CTimbre::changeProgram(int program, const std::string& name)
 {
-    m_programNumber = program < 0 ? 0 : (program > kLastProgram ? kLastProgram : program);
+    m_programNumber = std::clamp(program, 0, kLastProgram);
     setProgramName(name);
     resetVoices();
 }

@@ -3,6 +3,8 @@
 
 #include "engine/engine_context.h"
 #include "engine/midi_event.h"
+#include "engine/timbre_settings.h"
+#include "engine/voice.h"
 
 #include <array>
 #include <string>
@@ -10,6 +12,7 @@
 namespace quorvix {
 
 constexpr int kProgramNameLength = 24;
+constexpr int kVoiceCount = 1 + kMaxPolyphony; // the mono voice, then the poly voices
 
 class CTimbre {
 public:
@@ -20,6 +23,7 @@ public:
     void initialize();
     void resetVoices();
 
+    // Host rate; the voices run at quality times this rate.
     void setSampleRate(float rate);
     void setBlockSize(int frames);
     float sampleRate() const { return m_sampleRate; }
@@ -31,10 +35,18 @@ public:
     // Adds frames host samples of the timbre's signal to left and right.
     void render(float* left, float* right, int frames);
 
-    // number is a resolved parameter number.
+    // number is a resolved parameter number; NaN is ignored and values outside 0..1 are the nearest end.
     void setParameterValue(int number, float value);
     float getParameterValue(int number) const;
     std::string getParameterText(int number) const;
+
+    std::array<CVoice, kVoiceCount>& voices() { return m_voices; }
+    const CVoice& masterVoice() const { return m_voices[0]; }
+    CTimbreSettings& settings() { return m_settings; }
+    const CTimbreSettings& settings() const { return m_settings; }
+    void setPolyphony(int voices);
+    // factor 1 or 4; a change prepares the voices for the new rate.
+    void setQuality(int factor);
 
     int programNumber() const { return m_programNumber; }
     const std::string& programName() const { return m_programName; }
@@ -42,14 +54,13 @@ public:
     void changeProgram(int program, const std::string& name);
 
 private:
-
     const CEngineContext* m_context = nullptr;
     float m_sampleRate = 44100.0f;
     int m_blockSize = 1000;
     int m_programNumber = 0;
     std::string m_programName = "Init";
-    std::array<float, 200> m_values {};
-    float m_quality = 0.0f;
+    std::array<CVoice, kVoiceCount> m_voices;
+    CTimbreSettings m_settings;
 };
 
 } // namespace quorvix

@@ -23,7 +23,6 @@ constexpr int32_t kUniqueId = vst::fourCC('Q', 'u', 'o', 'r');
 constexpr int kMonoOutputs = 2;
 constexpr int kAllOutputs = 8;
 constexpr int kLastProgram = kProgramsPerBank - 1;
-constexpr int kEditorRefreshLast = 187;
 constexpr double kMinutesPerSecond = 0.016666666666666666;
 constexpr double kMaxTempo = 10000.0;
 constexpr float kChoiceClamp = 0.99999f;
@@ -35,17 +34,12 @@ constexpr float kTuningBaseRange = 4.0f;
 // A negative host index addresses nothing: its remainder could otherwise land on an alias.
 constexpr int kNoParameter = -1;
 
-// NaN becomes 0, and values outside 0..1 the nearest end.
-float sanitize(float value)
-{
-    if (!(value > 0.0f))
-        return 0.0f;
-    return value > 1.0f ? 1.0f : value;
-}
+// Values outside 0..1 are the nearest end; NaN never gets this far.
+float clampUnit(float value) { return std::clamp(value, 0.0f, 1.0f); }
 
 int choiceOf(float value, int count)
 {
-    const float v = std::min(sanitize(value), kChoiceClamp);
+    const float v = std::min(clampUnit(value), kChoiceClamp);
     return std::min(static_cast<int>(std::floor(v * static_cast<float>(count))), count - 1);
 }
 
@@ -169,7 +163,9 @@ CSynthPlugin::CAddress CSynthPlugin::decodeIndex(int32_t index) const
 
 void CSynthPlugin::setParameter(int32_t index, float value)
 {
-    value = sanitize(value);
+    if (std::isnan(value))
+        return;
+    value = clampUnit(value);
     bool selectedChanged = false;
     {
         std::lock_guard lock(m_engineLock);
@@ -303,14 +299,14 @@ void CSynthPlugin::getParameterName(int32_t index, char* text)
     std::string name;
     if (index >= kParametersPerTimbre && index < kHostParameterCount)
         name = "T" + std::to_string(address.timbre + 1) + "|";
-    name += parameterInfo(address.number).name;
+    name += parameterRecord(address.number).name;
     copyToHost(text, name, kTextCapacity);
 }
 
 void CSynthPlugin::getParameterLabel(int32_t index, char* text)
 {
     std::lock_guard lock(m_engineLock);
-    copyToHost(text, parameterInfo(decodeIndex(index).number).label, kTextCapacity);
+    copyToHost(text, parameterRecord(decodeIndex(index).number).label, kTextCapacity);
 }
 
 void CSynthPlugin::getParameterDisplay(int32_t index, char* text)
@@ -367,7 +363,7 @@ void CSynthPlugin::setProgram(int32_t program)
     updateHostDisplay();
     if (!editor())
         return;
-    for (int32_t i = 0; i <= kEditorRefreshLast; ++i)
+    for (int32_t i = 0; i <= kLastProgramParameter; ++i)
         editor()->setParameter(i, getParameter(i));
 }
 

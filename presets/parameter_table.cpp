@@ -1,6 +1,13 @@
 #include "presets/parameter_table.h"
 
+#include "engine/timbre.h"
+#include "presets/value_format.h"
+#include "presets/value_names.h"
+
+#include <algorithm>
 #include <array>
+#include <cmath>
+#include <map>
 
 namespace quorvix {
 
@@ -10,19 +17,109 @@ constexpr std::array<int, kAliasCount> kAliasTargets = {
     27, 28, 29, 32, 35, 36, 37, 40, 43, 44, 45, 48, 100, 101, 104, 107, 108, 109, 111, 112, 161, 162, 171, 180, 1011,
 };
 
-const CParameterInfo kUnknown = {"UNKNOWN", "***ERR***"};
-const CParameterInfo kOscModCombiner = {"OSCMod Combiner", "***ERR***"};
-const CParameterInfo kFilterModCombiner = {"FilterMod Combiner", "***ERR***"};
+constexpr double kHalfPi = 1.5707963267948966;
+constexpr float kMinPulse = 0.01f;
+constexpr float kCoarseScale = 72.0f;
+constexpr int kCoarseRange = 36;
+constexpr float kCoarseReadOffset = 36.0025f;
+constexpr float kFilterBase = 200.0f;
+constexpr float kFilterOctaves = 4.75f;
+constexpr float kShapeGainScale = 1.3333334f;
+constexpr float kShapeGainOffset = 0.16666667f;
+constexpr float kShapeGainRead = 0.75f;
+constexpr float kDynamicScale = 4.8f;
+constexpr float kDynamicOffset = 0.2f;
+constexpr float kDynamicRead = 0.20833333f;
+constexpr double kVolumeCentre = 0.6857142857142857;
+constexpr double kVolumeScale = 3.5;
+constexpr double kVolumeRead = 0.2857142857142857;
+constexpr float kEffectTimeScale = 500.0f;
+constexpr float kEffectTimeRead = 0.002f;
+constexpr float kEffectDepthScale = 5.0f;
+constexpr float kEffectDepthRead = 0.2f;
+constexpr float kEffectGainScale = 0.98f;
+constexpr float kEffectGainRead = 1.0204082f;
+constexpr float kEffectGainDisplay = 102.04082f;
+constexpr float kHeldChangeThreshold = 0.01f;
+constexpr float kSixteenths = 16.0f;
+constexpr float kOversamplingOctaveScale = 10.0f;
+constexpr float kKeySlopeScale = 6.0f;
+constexpr float kKeySlopeDisplay = 1200.0f;
 
-constexpr int kOscModCombinerFirst = 67;
-constexpr int kOscModCombinerLast = 95;
-constexpr int kFilterModCombinerFirst = 129;
-constexpr int kFilterModCombinerLast = 157;
-constexpr int kLastTimbreParameter = 186;
+// ---- conversions ----------------------------------------------------------------------------
 
-struct CNumberedInfo {
-    int number;
-    CParameterInfo info;
+int listChoice(float v, int count) { return std::min(static_cast<int>(v * static_cast<float>(count)), count - 1); }
+
+float listValue(int n, int count) { return (static_cast<float>(n) + 0.5f) / static_cast<float>(count); }
+
+bool isOn(float v) { return v >= 0.5f; }
+
+float onValue(bool on) { return on ? 1.0f : 0.0f; }
+
+const char* onText(bool on) { return on ? "On" : "Off"; }
+
+float beatsValue(float beats, int lo, int hi) { return choiceToValue(static_cast<int>(kSixteenths * beats), lo, hi); }
+
+float filterFrequency(float v) { return kFilterBase * std::exp2(kFilterOctaves * v); }
+
+float filterFrequencyValue(float hz) { return std::log2(hz / kFilterBase) / kFilterOctaves; }
+
+std::string percentText(float x) { return formatInteger(static_cast<long long>(100.0f * x)); }
+
+std::string truncText(double x) { return formatInteger(static_cast<long long>(x)); }
+
+// ---- record builders -------------------------------------------------------------------------
+
+using Settings = CVoiceSettings;
+
+template <typename Apply>
+void onVoices(CTimbre& timbre, Apply apply)
+{
+    for (CVoice& voice : timbre.voices())
+        apply(voice.settings());
+}
+
+const Settings& master(const CTimbre& timbre) { return timbre.masterVoice().settings(); }
+
+struct CTableBuilder {
+    std::map<int, CParameterRecord> records;
+
+    CParameterRecord& add(int number, const char* name, const char* label)
+    {
+        CParameterRecord& r = records[number];
+        r.name = name;
+        r.label = label;
+        return r;
+    }
+    // A voice field of type T: set converts v and writes every voice, get and display read the master.
+    template <typename T, typename Field, typename ToEngine, typename ToValue, typename Show>
+    void voice(int number, const char* name, const char* label, Field field, ToEngine toEngine, ToValue toValue,
+               Show show)
+    {
+        CParameterRecord& r = add(number, name, label);
+        r.set = [field, toEngine](CTimbre& t, float v) {
+            const T x = toEngine(v);
+            onVoices(t, [&](Settings& s) { field(s) = x; });
+        };
+        r.get = [field, toValue](const CTimbre& t) { return toValue(field(master(t))); };
+        r.display = [field, show](const CTimbre& t) { return show(field(master(t))); };
+    }
+    // A timbre-wide field.
+    template <typename T, typename Field, typename ToEngine, typename ToValue, typename Show>
+    void timbre(int number, const char* name, const char* label, Field field, ToEngine toEngine, ToValue toValue,
+                Show show)
+    {
+        CParameterRecord& r = add(number, name, label);
+        r.set = [field, toEngine](CTimbre& t, float v) { field(t.settings()) = toEngine(v, field(t.settings())); };
+        r.get = [field, toValue](const CTimbre& t) { return toValue(field(t.settings())); };
+        r.display = [field, show](const CTimbre& t) { return show(field(t.settings())); };
+    }
+    void valueless(int number, const char* name, const char* label, const char* display = "")
+    {
+        CParameterRecord& r = add(number, name, label);
+        r.get = [](const CTimbre&) { return 0.0f; };
+        r.display = [display](const CTimbre&) { return std::string(display); };
+    }
 };
 
 constexpr const char* kWave = " Wave ";
@@ -41,95 +138,387 @@ constexpr const char* kNote = " Note ";
 constexpr const char* kDecibel = " dB ";
 constexpr const char* kMs = " ms ";
 constexpr const char* kBlank = "  ";
-constexpr const char* kNone = "";
+constexpr const char* kNoLabel = "";
+constexpr const char* kError = "***ERR***";
 
-const CNumberedInfo kTable[] = {
-    {25, {"OSC1 1st", kWave}}, {26, {"OSC1 2nd", kWave}}, {27, {"OSC1Pulse", kPercent}}, {28, {"O1 Symm.", kPercent}},
-    {29, {"O1 Phase", kGrad}}, {30, {"O1 Detune Coarse", kHalftones}}, {31, {"O1 Detune Fine", kHalftones}},
-    {32, {"O1 Weight", kPercent}},
-    {33, {"OSC2 1st", kWave}}, {34, {"OSC2 2nd", kWave}}, {35, {"OSC2Pulse", kPercent}}, {36, {"O2 Symm.", kPercent}},
-    {37, {"O2 Phase", kGrad}}, {38, {"O2 Detune Coarse", kHalftones}}, {39, {"O2 Detune Fine", kHalftones}},
-    {40, {"O2 Weight", kPercent}},
-    {41, {"OSC3 1st", kWave}}, {42, {"OSC3 2nd", kWave}}, {43, {"OSC3Pulse", kPercent}}, {44, {"O3 Symm.", kPercent}},
-    {45, {"O3 Phase", kGrad}}, {46, {"O3 Detune Coarse", kHalftones}}, {47, {"O3 Detune Fine", kHalftones}},
-    {48, {"O3 Weight", kPercent}},
-    {49, {"OSC 1&2 Mix", kMode}}, {50, {"OSC 3&12 Mix", kMode}}, {51, {"OSC Tune Sync", kSource}},
-    {52, {"OSC Oversampling", kMode}},
-    {53, {"Mod1Wave", kWave}}, {54, {"Mod1Once/FirstKey", kBoolean}}, {55, {"Mod1Sync", kSource}},
-    {56, {"Mod1Speed", kBeats}}, {57, {"Mod1Phase", kGrad}}, {58, {"Mod1DelayModus", kModus}},
-    {59, {"Mod1Delay", kBeats}},
-    {60, {"Mod2Wave", kWave}}, {61, {"Mod2Once/FirstKey", kBoolean}}, {62, {"Mod2Sync", kSource}},
-    {63, {"Mod2Speed", kBeats}}, {64, {"Mod2Phase", kGrad}}, {65, {"Mod1DelayModus", kModus}},
-    {66, {"Mod2Delay", kBeats}},
-    {96, {"OSC Shape 2", kShape}}, {97, {"OSC Shape 1", kShape}}, {98, {"ShapeParam", kPercent}},
-    {99, {"ShapeSmooth", kPercent}}, {100, {"ShapeGain", kDecibel}}, {101, {"ShapePos.", kBlank}},
-    {102, {"PostFilter", kBoolean}}, {103, {"LimiterBug", kBoolean}}, {104, {"ShapeMix", kPercent}},
-    {105, {"Filter", kType}}, {106, {"Level", kType}}, {107, {"FiltParam", kPercent}}, {108, {"FiltFreq", kHz}},
-    {109, {"ResWeight", kPercent}}, {110, {"Res.Sep.", kBoolean}}, {111, {"Res.Freq.", kHz}},
-    {112, {"Resonance", kBlank}}, {113, {"KeybMid", kNote}}, {114, {"KeybSlope", " %Freq/Note "}},
-    {115, {"FMod Wave", kWave}}, {116, {"FModOnce/FirstKey", kBoolean}}, {117, {"FMod Sync", kSource}},
-    {118, {"FModSpeed", kBeats}}, {119, {"FModPhase", kGrad}}, {120, {"FMod1DelayModus", kModus}},
-    {121, {"FModDelay", kBeats}},
-    {122, {"FMod Wave", kWave}}, {123, {"FModOnce/FirstKey", kBoolean}}, {124, {"FMod Sync", kSource}},
-    {125, {"FModSpeed", kBeats}}, {126, {"FModPhase", kGrad}}, {127, {"FMod2DelayModus", kModus}},
-    {128, {"FModDelay", kBeats}},
-    {158, {"Dynamic", kBoolean}}, {159, {"VolKeybMid", kNote}}, {160, {"VolKeybSlope", kDecibel}},
-    {161, {"Main Vol.", kDecibel}}, {162, {"Pan", " % Left "}},
-    {163, {"Effect 1", kType}}, {164, {"FX1 Time 1", kMs}}, {165, {"FX1 Time 2", kMs}},
-    {166, {"FX1 Depth 1", kMs}}, {167, {"FX1 Depth 2", kMs}}, {168, {"FX1 Gain 1", kPercent}},
-    {169, {"FX1 Gain 2", kPercent}}, {170, {"FX1 Spread", kPercent}}, {171, {"FX1 Mix", kPercent}},
-    {172, {"Effect 2", kType}}, {173, {"FX2 Time 1", kMs}}, {174, {"FX2 Time 2", kMs}},
-    {175, {"FX2 Depth 1", kMs}}, {176, {"FX2 Depth 2", kMs}}, {177, {"FX2 Gain 1", kPercent}},
-    {178, {"FX2 Gain 2", kPercent}}, {179, {"FX2 Spread", kPercent}}, {180, {"FX2 Mix", kPercent}},
-    {181, {"PitchBend", kHalftones}}, {182, {"Portamento", kBeats}}, {183, {"PortaSync", kSource}},
-    {184, {"Dirty Tuning", kHalftones}}, {185, {"Polyphony", "Voices"}}, {186, {"OSC Oversampling", " Octave "}},
-    {1000, {"Update Controls", kNone}}, {1001, {"OSCMod LEnv 1", kNone}}, {1002, {"OSCMod LEnv 2", kNone}},
-    {1003, {"FilterMod LEnv 1", kNone}}, {1004, {"FilterMod LEnv 2", kNone}}, {1005, {"ADSR LEnv", kNone}},
-    {1006, {"Channel", kNone}}, {1007, {"Program", kNone}}, {1008, {"Program -1", kNone}},
-    {1009, {"Program +1", kNone}}, {1010, {"Store Preset", "KickButton"}}, {1011, {"Quality", kBlank}},
-    {1012, {"Copy Preset", kNone}}, {1013, {"Paste Preset", kNone}}, {1014, {"Swap Preset", kNone}},
-    {1015, {"Init Preset", kNone}}, {1016, {"LoadBankSelector", kNone}}, {1017, {"KnobMode", kNone}},
-    {1018, {"TuningSource", kNone}}, {1020, {"TuningBase", kNone}}, {1021, {"OSC-Oversampling", kNone}},
-    {1022, {"Mono Timbral Mode", kNone}}, {1023, {"AutoStorePresetChanges", kNone}},
-    {1024, {"NaviButton Overview", kNone}}, {1025, {"NaviButton OSC", kNone}},
-    {1026, {"NaviButton OSCMod", kNone}}, {1027, {"NaviButton WaveShaper", kNone}},
-    {1028, {"NaviButton Filter", kNone}}, {1029, {"NaviButton FilterMod", kNone}},
-    {1030, {"NaviButton Envelope", kNone}}, {1031, {"NaviButton Misc", kNone}},
-    {1032, {"SkinSelector", kNone}}, {1033, {"LogoAboutBox", kNone}},
-};
-
-constexpr int kSlotCount = kParametersPerTimbre + (kLastCommand - kFirstCommand + 1);
-
-// Flat lookup by slot: numbers 0..199 map to themselves, commands follow.
-int slotOf(int number)
+void addOscillators(CTableBuilder& b)
 {
-    if (number >= 0 && number < kParametersPerTimbre)
-        return number;
-    if (number >= kFirstCommand && number <= kLastCommand)
-        return kParametersPerTimbre + number - kFirstCommand;
-    return -1;
-}
-
-struct CLookup {
-    std::array<const CParameterInfo*, kSlotCount> slots {};
-    CLookup()
-    {
-        for (auto& s : slots)
-            s = &kUnknown;
-        for (int n = kOscModCombinerFirst; n <= kOscModCombinerLast; ++n)
-            slots[slotOf(n)] = &kOscModCombiner;
-        for (int n = kFilterModCombinerFirst; n <= kFilterModCombinerLast; ++n)
-            slots[slotOf(n)] = &kFilterModCombiner;
-        for (const auto& row : kTable)
-            slots[slotOf(row.number)] = &row.info;
+    static const char* const kNames[kOscillatorCount][8] = {
+        {"OSC1 1st", "OSC1 2nd", "OSC1Pulse", "O1 Symm.", "O1 Phase", "O1 Detune Coarse", "O1 Detune Fine", "O1 Weight"},
+        {"OSC2 1st", "OSC2 2nd", "OSC2Pulse", "O2 Symm.", "O2 Phase", "O2 Detune Coarse", "O2 Detune Fine", "O2 Weight"},
+        {"OSC3 1st", "OSC3 2nd", "OSC3Pulse", "O3 Symm.", "O3 Phase", "O3 Detune Coarse", "O3 Detune Fine", "O3 Weight"},
+    };
+    for (int i = 0; i < kOscillatorCount; ++i) {
+        const int base = 25 + 8 * i;
+        const char* const* n = kNames[i];
+        auto osc = [i](auto& s) -> auto& { return s.oscillators[i]; };
+        auto waveChoice = [](float v) { return listChoice(v, kOscillatorWaveCount); };
+        auto waveValue = [](int w) { return listValue(w, kOscillatorWaveCount); };
+        auto waveText = [](int w) { return std::string(waveName(w)); };
+        b.voice<int>(base, n[0], kWave, [osc](auto& s) -> auto& { return osc(s).wave1; }, waveChoice, waveValue,
+                     waveText);
+        b.voice<int>(base + 1, n[1], kWave, [osc](auto& s) -> auto& { return osc(s).wave2; }, waveChoice, waveValue,
+                     waveText);
+        auto unitClamp = [](float v) { return std::clamp(v, kMinPulse, 1.0f); };
+        auto same = [](float x) { return x; };
+        b.voice<float>(base + 2, n[2], kPercent, [osc](auto& s) -> auto& { return osc(s).pulse; }, unitClamp, same,
+                       percentText);
+        b.voice<float>(base + 3, n[3], kPercent, [osc](auto& s) -> auto& { return osc(s).symmetry; }, unitClamp,
+                       same, percentText);
+        b.voice<float>(base + 4, n[4], kGrad, [osc](auto& s) -> auto& { return osc(s).phase; }, same, same,
+                       [](float x) { return truncText(360.0f * x); });
+        b.voice<int>(
+            base + 5, n[5], kHalftones, [osc](auto& s) -> auto& { return osc(s).coarse; },
+            [](float v) { return static_cast<int>(kCoarseScale * v + 0.5f) - kCoarseRange; },
+            [](int c) { return (static_cast<float>(c) + kCoarseReadOffset) / kCoarseScale; },
+            [](int c) { return formatInteger(c); });
+        b.voice<float>(base + 6, n[6], kHalftones, [osc](auto& s) -> auto& { return osc(s).fine; }, same, same,
+                       [](float x) { return truncText(x); });
+        b.voice<float>(
+            base + 7, n[7], kPercent, [i](auto& s) -> auto& { return s.combination.weights[i]; }, same, same,
+            percentText);
     }
+}
+
+void addOscillatorCommon(CTableBuilder& b)
+{
+    auto operatorValue = [](int n) { return listValue(n, kOperatorCount); };
+    auto operatorText = [](int n) { return std::string(operatorName(n)); };
+    auto toOperator = [](float v) { return quantizeChoice(v, 0, kOperatorCount - 1); };
+    b.voice<int>(49, "OSC 1&2 Mix", kMode, [](auto& s) -> auto& { return s.combination.operatorA; }, toOperator,
+                 operatorValue, operatorText);
+    b.voice<int>(50, "OSC 3&12 Mix", kMode, [](auto& s) -> auto& { return s.combination.operatorB; }, toOperator,
+                 operatorValue, operatorText);
+
+    CParameterRecord& sync = b.add(51, "OSC Tune Sync", kSource);
+    sync.set = [](CTimbre& t, float v) {
+        const int kind = listChoice(v, kSyncKindCount);
+        onVoices(t, [&](Settings& s) {
+            for (auto& osc : s.oscillators)
+                osc.syncKind = kind;
+        });
+    };
+    sync.get = [](const CTimbre& t) { return listValue(master(t).oscillators[0].syncKind, kSyncKindCount); };
+    sync.display = [](const CTimbre& t) { return std::string(syncKindName(master(t).oscillators[0].syncKind)); };
+
+    b.voice<int>(
+        52, "OSC Oversampling", kMode, [](auto& s) -> auto& { return s.oversampling.mode; },
+        [](float v) { return std::min(static_cast<int>(std::floor(3.0f * v)), kOversamplingModeCount - 1); },
+        [](int n) { return listValue(n, kOversamplingModeCount); },
+        [](int n) { return std::string(oversamplingModeName(n)); });
+    b.voice<float>(
+        186, "OSC Oversampling", " Octave ", [](auto& s) -> auto& { return s.oversampling.octaves; },
+        [](float v) { return kOversamplingOctaveScale * v; }, [](float x) { return x / kOversamplingOctaveScale; },
+        [](float x) { return formatDecimal(x); });
+}
+
+void addModOscillators(CTableBuilder& b)
+{
+    struct CNames {
+        int base;
+        const char* names[7];
+    };
+    static const CNames kSets[kModOscillatorCount] = {
+        {53, {"Mod1Wave", "Mod1Once/FirstKey", "Mod1Sync", "Mod1Speed", "Mod1Phase", "Mod1DelayModus", "Mod1Delay"}},
+        {60, {"Mod2Wave", "Mod2Once/FirstKey", "Mod2Sync", "Mod2Speed", "Mod2Phase", "Mod1DelayModus", "Mod2Delay"}},
+        {115, {"FMod Wave", "FModOnce/FirstKey", "FMod Sync", "FModSpeed", "FModPhase", "FMod1DelayModus", "FModDelay"}},
+        {122, {"FMod Wave", "FModOnce/FirstKey", "FMod Sync", "FModSpeed", "FModPhase", "FMod2DelayModus", "FModDelay"}},
+    };
+    for (int i = 0; i < kModOscillatorCount; ++i) {
+        const int base = kSets[i].base;
+        const char* const* n = kSets[i].names;
+        auto mod = [i](auto& s) -> auto& { return s.modOscillators[i]; };
+        auto same = [](float x) { return x; };
+        b.voice<int>(
+            base, n[0], kWave, [mod](auto& s) -> auto& { return mod(s).wave; },
+            [](float v) { return listChoice(v, kModOscillatorWaveCount); },
+            [](int w) { return listValue(w, kModOscillatorWaveCount); }, [](int w) { return std::string(waveName(w)); });
+
+        CParameterRecord& once = b.add(base + 1, n[1], kBoolean);
+        once.set = [i](CTimbre& t, float v) { onVoices(t, [&](Settings& s) { s.modOscillators[i].once = isOn(v); }); };
+        once.get = [i](const CTimbre& t) { return onValue(master(t).modOscillators[i].once); };
+        once.display = [i](const CTimbre& t) {
+            const CModOscillatorSettings& m = master(t).modOscillators[i];
+            const bool continuing = m.delayMode == 2;
+            return std::string(m.once ? (continuing ? "FirstKey" : "Once") : (continuing ? "PresetAge" : "Infinite"));
+        };
+
+        b.voice<int>(
+            base + 2, n[2], kSource, [mod](auto& s) -> auto& { return mod(s).syncKind; },
+            [](float v) { return listChoice(v, kSyncKindCount); }, [](int k) { return listValue(k, kSyncKindCount); },
+            [](int k) { return std::string(syncKindName(k)); });
+        b.voice<float>(
+            base + 3, n[3], kBeats, [mod](auto& s) -> auto& { return mod(s).speed; },
+            [](float v) { return static_cast<float>(quantizeChoice(v, 1, 128)) / kSixteenths; },
+            [](float x) { return beatsValue(x, 1, 128); }, [](float x) { return formatDecimal(x); });
+        b.voice<float>(base + 4, n[4], kGrad, [mod](auto& s) -> auto& { return mod(s).phase; }, same, same,
+                       [](float x) { return x >= 1.0f ? std::string("Rand") : truncText(270.0f * x); });
+        b.voice<int>(
+            base + 5, n[5], kModus, [mod](auto& s) -> auto& { return mod(s).delayMode; },
+            [](float v) { return listChoice(v, kDelayModeCount); }, [](int m) { return listValue(m, kDelayModeCount); },
+            [](int m) { return std::string(delayModeName(m)); });
+        b.voice<float>(
+            base + 6, n[6], kBeats, [mod](auto& s) -> auto& { return mod(s).delay; },
+            [](float v) { return static_cast<float>(quantizeChoice(v, 0, 127)) / kSixteenths; },
+            [](float x) { return beatsValue(x, 0, 127); }, [](float x) { return formatDecimal(x); });
+    }
+}
+
+void addShaper(CTableBuilder& b)
+{
+    auto shapeChoice = [](float v, int) { return listChoice(v, kShapeCount); };
+    auto shapeValue = [](int n) { return listValue(n, kShapeCount); };
+    b.timbre<int>(96, "OSC Shape 2", kShape, [](auto& s) -> auto& { return s.shaper.shape2; }, shapeChoice,
+                  shapeValue, [](int n) { return std::string(shapeName(n, true)); });
+    b.timbre<int>(97, "OSC Shape 1", kShape, [](auto& s) -> auto& { return s.shaper.shape1; }, shapeChoice,
+                  shapeValue, [](int n) { return std::string(shapeName(n, false)); });
+    auto direct = [](float v, float) { return v; };
+    auto same = [](float x) { return x; };
+    auto threeDecimals = [](float x) { return cutToThreeDecimals(formatDecimal(x)); };
+    b.timbre<float>(98, "ShapeParam", kPercent, [](auto& s) -> auto& { return s.shaper.parameter; },
+                    direct, same, threeDecimals);
+    b.timbre<float>(99, "ShapeSmooth", kPercent, [](auto& s) -> auto& { return s.shaper.smooth; }, direct,
+                    same, threeDecimals);
+
+    b.voice<float>(
+        100, "ShapeGain", kDecibel, [](auto& s) -> auto& { return s.shaper.gain; },
+        [](float v) { return kShapeGainScale * v + kShapeGainOffset; },
+        [](float x) { return (x - kShapeGainOffset) * kShapeGainRead; },
+        [](float x) { return cutToThreeDecimals(formatDecibel(x)); });
+    b.voice<float>(
+        101, "ShapePos.", kBlank, [](auto& s) -> auto& { return s.shaper.position; },
+        [](float v) { return 2.0f * v - 1.0f; }, [](float x) { return (x + 1.0f) / 2.0f; }, threeDecimals);
+    b.voice<bool>(102, "PostFilter", kBoolean, [](auto& s) -> auto& { return s.shaper.postFilter; }, isOn,
+                  onValue, [](bool on) { return std::string(onText(on)); });
+
+    // Both the timbre's table and the voices keep the limiter switch.
+    CParameterRecord& limiter = b.add(103, "LimiterBug", kBoolean);
+    limiter.set = [](CTimbre& t, float v) {
+        t.settings().shaper.limiter = isOn(v);
+        onVoices(t, [&](Settings& s) { s.shaper.limiter = isOn(v); });
+    };
+    limiter.get = [](const CTimbre& t) { return onValue(master(t).shaper.limiter); };
+    limiter.display = [](const CTimbre& t) { return std::string(onText(master(t).shaper.limiter)); };
+
+    b.voice<float>(104, "ShapeMix", kPercent, [](auto& s) -> auto& { return s.shaper.mix; }, same, same,
+                   percentText);
+}
+
+void addFilter(CTableBuilder& b)
+{
+    auto same = [](float x) { return x; };
+    b.voice<int>(
+        105, "Filter", kType, [](auto& s) -> auto& { return s.filter.type; },
+        [](float v) { return std::min(static_cast<int>(9.0f * v + 0.4f), kFilterTypeCount - 1); },
+        [](int n) { return static_cast<float>(n) / 9.0f; }, [](int n) { return std::string(filterTypeName(n)); });
+    b.voice<int>(
+        106, "Level", kType, [](auto& s) -> auto& { return s.filter.level; },
+        [](float v) { return quantizeChoice(v, 1, 8); }, [](int n) { return static_cast<float>(n - 1) / 7.0f; },
+        [](int n) { return formatInteger(n); });
+    b.voice<float>(107, "FiltParam", kPercent, [](auto& s) -> auto& { return s.filter.parameter; }, same, same,
+                   percentText);
+    b.voice<float>(108, "FiltFreq", kHz, [](auto& s) -> auto& { return s.filter.frequency; }, filterFrequency,
+                   filterFrequencyValue, [](float x) { return truncText(x); });
+    b.voice<float>(109, "ResWeight", kPercent, [](auto& s) -> auto& { return s.filter.resonanceWeight; }, same,
+                   same, percentText);
+    b.voice<bool>(110, "Res.Sep.", kBoolean, [](auto& s) -> auto& { return s.filter.separate; }, isOn, onValue,
+                  [](bool on) { return std::string(onText(on)); });
+    b.voice<float>(111, "Res.Freq.", kHz, [](auto& s) -> auto& { return s.filter.resonanceFrequency; },
+                   filterFrequency, filterFrequencyValue, [](float x) { return truncText(x); });
+    b.voice<float>(
+        112, "Resonance", kBlank, [](auto& s) -> auto& { return s.filter.resonance; },
+        [](float v) { return v * v; }, [](float x) { return std::sqrt(x); },
+        [](float x) { return cutToThreeDecimals(formatDecimal(std::sqrt(x))); });
+    b.voice<int>(
+        113, "KeybMid", kNote, [](auto& s) -> auto& { return s.filter.keyMid; },
+        [](float v) { return quantizeChoice(v, 0, 127); }, [](int n) { return choiceToValue(n, 0, 127); },
+        [](int n) { return formatInteger(n); });
+    b.voice<float>(
+        114, "KeybSlope", " %Freq/Note ", [](auto& s) -> auto& { return s.filter.keySlope; },
+        [](float v) { return v / kKeySlopeScale; }, [](float x) { return kKeySlopeScale * x; },
+        [](float x) { return formatDecimal(kKeySlopeDisplay * x); });
+}
+
+void addLevels(CTableBuilder& b)
+{
+    b.voice<float>(
+        158, "Dynamic", kBoolean, [](auto& s) -> auto& { return s.level.dynamic; },
+        [](float v) { return kDynamicScale * v + kDynamicOffset; },
+        [](float x) { return (x - kDynamicOffset) * kDynamicRead; },
+        [](float x) { return formatDecimal((x - kDynamicOffset) * kDynamicRead); });
+    b.voice<int>(
+        159, "VolKeybMid", kNote, [](auto& s) -> auto& { return s.level.volumeKeyMid; },
+        [](float v) { return quantizeChoice(v, 0, 127); }, [](int n) { return choiceToValue(n, 0, 127); },
+        [](int n) { return formatInteger(n); });
+    b.voice<float>(
+        160, "VolKeybSlope", kDecibel, [](auto& s) -> auto& { return s.level.volumeKeySlope; },
+        [](float v) { return std::exp2(2.0f * v - 1.0f); }, [](float x) { return (std::log2(x) + 1.0f) / 2.0f; },
+        [](float x) { return formatDecimal(20.0 * std::log10(x)); });
+    b.voice<float>(
+        161, "Main Vol.", kDecibel, [](auto& s) -> auto& { return s.level.mainVolume; },
+        [](float v) { return static_cast<float>(std::pow(10.0, (v - kVolumeCentre) * kVolumeScale)); },
+        [](float x) {
+            return static_cast<float>(std::clamp(std::log10(double(x)) * kVolumeRead + kVolumeCentre, 0.0, 1.0));
+        },
+        [](float x) { return cutToThreeDecimals(formatDecibel(x)); });
+    b.voice<double>(
+        162, "Pan", " % Left ", [](auto& s) -> auto& { return s.level.panAngle; },
+        [](float v) { return double(v) * kHalfPi; }, [](double a) { return static_cast<float>(a / kHalfPi); },
+        [](double a) { return truncText(100.0 * a / kHalfPi); });
+    b.voice<float>(
+        181, "PitchBend", kHalftones, [](auto& s) -> auto& { return s.level.pitchBendRange; },
+        [](float v) { return static_cast<float>(quantizeChoice(v, 0, 26) - 1); },
+        [](float x) { return choiceToValue(static_cast<int>(x + 1.0f), 0, 26); },
+        [](float x) { return x < 0.0f ? std::string("TUN") : formatDecimal(x); });
+    b.voice<float>(
+        182, "Portamento", kBeats, [](auto& s) -> auto& { return s.level.portamento; },
+        [](float v) { return static_cast<float>(quantizeChoice(v, 0, 127)) / kSixteenths; },
+        [](float x) { return beatsValue(x, 0, 127); }, [](float x) { return formatDecimal(x); });
+    b.voice<int>(
+        183, "PortaSync", kSource, [](auto& s) -> auto& { return s.level.portamentoSync; },
+        [](float v) { return listChoice(v, kSyncKindCount); }, [](int k) { return listValue(k, kSyncKindCount); },
+        [](int k) { return std::string(syncKindName(k)); });
+    b.voice<float>(184, "Dirty Tuning", kHalftones, [](auto& s) -> auto& { return s.level.dirtyTuning; },
+                   [](float v) { return v; }, [](float x) { return x; }, [](float x) { return formatDecimal(x); });
+}
+
+void addEffects(CTableBuilder& b)
+{
+    struct CNames {
+        int base;
+        const char* names[9];
+    };
+    static const CNames kUnits[kEffectUnitCount] = {
+        {163, {"Effect 1", "FX1 Time 1", "FX1 Time 2", "FX1 Depth 1", "FX1 Depth 2", "FX1 Gain 1", "FX1 Gain 2",
+               "FX1 Spread", "FX1 Mix"}},
+        {172, {"Effect 2", "FX2 Time 1", "FX2 Time 2", "FX2 Depth 1", "FX2 Depth 2", "FX2 Gain 1", "FX2 Gain 2",
+               "FX2 Spread", "FX2 Mix"}},
+    };
+    for (int u = 0; u < kEffectUnitCount; ++u) {
+        const int base = kUnits[u].base;
+        const char* const* n = kUnits[u].names;
+        auto unit = [u](auto& s) -> auto& { return s.effects[u]; };
+        b.timbre<int>(
+            base, n[0], kType, [unit](auto& s) -> auto& { return unit(s).type; },
+            [](float v, int) { return listChoice(v, kEffectTypeCount); },
+            [](int k) { return listValue(k, kEffectTypeCount); }, [](int k) { return std::string(effectTypeName(k)); });
+        auto time = [](float v, int) { return static_cast<int>(kEffectTimeScale * v + 0.5f); };
+        auto timeValue = [](int x) { return kEffectTimeRead * static_cast<float>(x); };
+        auto timeText = [](int x) { return formatInteger(x); };
+        b.timbre<int>(base + 1, n[1], kMs, [unit](auto& s) -> auto& { return unit(s).time1; }, time,
+                      timeValue, timeText);
+        b.timbre<int>(base + 2, n[2], kMs, [unit](auto& s) -> auto& { return unit(s).time2; }, time,
+                      timeValue, timeText);
+        // Depth and spread move only on a change of more than 0.01, so small jitter keeps the held value.
+        auto held = [](float scale) {
+            return [scale](float v, float current) {
+                const float x = scale * v;
+                return std::fabs(x - current) > kHeldChangeThreshold ? x : current;
+            };
+        };
+        auto depthValue = [](float x) { return kEffectDepthRead * x; };
+        auto depthText = [](float x) { return truncText(x); };
+        b.timbre<float>(base + 3, n[3], kMs, [unit](auto& s) -> auto& { return unit(s).depth1; },
+                        held(kEffectDepthScale), depthValue, depthText);
+        b.timbre<float>(base + 4, n[4], kMs, [unit](auto& s) -> auto& { return unit(s).depth2; },
+                        held(kEffectDepthScale), depthValue, depthText);
+        auto gain = [](float v, float) { return kEffectGainScale * v; };
+        auto gainValue = [](float x) { return kEffectGainRead * x; };
+        auto gainText = [](float x) { return truncText(kEffectGainDisplay * x); };
+        b.timbre<float>(base + 5, n[5], kPercent, [unit](auto& s) -> auto& { return unit(s).gain1; }, gain,
+                        gainValue, gainText);
+        b.timbre<float>(base + 6, n[6], kPercent, [unit](auto& s) -> auto& { return unit(s).gain2; }, gain,
+                        gainValue, gainText);
+        auto same = [](float x) { return x; };
+        b.timbre<float>(base + 7, n[7], kPercent, [unit](auto& s) -> auto& { return unit(s).spread; },
+                        held(1.0f), same, percentText);
+        b.timbre<float>(base + 8, n[8], kPercent, [unit](auto& s) -> auto& { return unit(s).mix; },
+                        [](float v, float) { return v; }, same, percentText);
+    }
+}
+
+void addTimbreSettings(CTableBuilder& b)
+{
+    CParameterRecord& polyphony = b.add(185, "Polyphony", "Voices");
+    polyphony.set = [](CTimbre& t, float v) { t.setPolyphony(quantizeChoice(v, 0, kMaxPolyphony)); };
+    polyphony.get = [](const CTimbre& t) { return choiceToValue(t.settings().polyphony, 0, kMaxPolyphony); };
+    polyphony.display = [](const CTimbre& t) { return formatInteger(t.settings().polyphony); };
+
+    CParameterRecord& quality = b.add(cmd::Quality, "Quality", kBlank);
+    quality.set = [](CTimbre& t, float v) { t.setQuality(v < 0.5f ? 1 : 4); };
+    quality.get = [](const CTimbre& t) { return t.settings().quality >= 2 ? 1.0f : 0.0f; };
+    quality.display = [](const CTimbre& t) { return std::string(t.settings().quality >= 2 ? "High" : "Normal"); };
+}
+
+void addReservedAndCommands(CTableBuilder& b)
+{
+    for (int n = 67; n <= 95; ++n)
+        b.valueless(n, "OSCMod Combiner", kError, kError);
+    for (int n = 129; n <= 157; ++n)
+        b.valueless(n, "FilterMod Combiner", kError, kError);
+    static const std::pair<int, const char*> kCommands[] = {
+        {1000, "Update Controls"},     {1001, "OSCMod LEnv 1"},      {1002, "OSCMod LEnv 2"},
+        {1003, "FilterMod LEnv 1"},    {1004, "FilterMod LEnv 2"},   {1005, "ADSR LEnv"},
+        {1006, "Channel"},             {1007, "Program"},            {1008, "Program -1"},
+        {1009, "Program +1"},          {1012, "Copy Preset"},        {1013, "Paste Preset"},
+        {1014, "Swap Preset"},         {1015, "Init Preset"},        {1016, "LoadBankSelector"},
+        {1017, "KnobMode"},            {1018, "TuningSource"},       {1020, "TuningBase"},
+        {1021, "OSC-Oversampling"},    {1022, "Mono Timbral Mode"},  {1023, "AutoStorePresetChanges"},
+        {1024, "NaviButton Overview"}, {1025, "NaviButton OSC"},     {1026, "NaviButton OSCMod"},
+        {1027, "NaviButton WaveShaper"}, {1028, "NaviButton Filter"}, {1029, "NaviButton FilterMod"},
+        {1030, "NaviButton Envelope"}, {1031, "NaviButton Misc"},    {1032, "SkinSelector"},
+        {1033, "LogoAboutBox"},
+    };
+    for (const auto& [number, name] : kCommands)
+        b.valueless(number, name, kNoLabel);
+    b.valueless(cmd::StorePreset, "Store Preset", "KickButton", "Kickbutton");
+}
+
+class CTable {
+public:
+    CTable()
+    {
+        CTableBuilder b;
+        addOscillators(b);
+        addOscillatorCommon(b);
+        addModOscillators(b);
+        addShaper(b);
+        addFilter(b);
+        addLevels(b);
+        addEffects(b);
+        addTimbreSettings(b);
+        addReservedAndCommands(b);
+        m_unknown.display = [](const CTimbre&) { return std::string(kError); };
+        m_unknown.get = [](const CTimbre&) { return 0.0f; };
+        for (auto& [number, record] : b.records)
+            m_slots[slotOf(number)] = std::move(record);
+        for (auto& slot : m_slots)
+            if (!slot.display)
+                slot = m_unknown;
+    }
+    const CParameterRecord& record(int number) const
+    {
+        const int slot = slotOf(number);
+        return slot < 0 ? m_unknown : m_slots[slot];
+    }
+
+private:
+    static constexpr int kSlotCount = kParametersPerTimbre + (kLastCommand - kFirstCommand + 1);
+    // Numbers 0..199 map to themselves, the commands follow.
+    static int slotOf(int number)
+    {
+        if (number >= 0 && number < kParametersPerTimbre)
+            return number;
+        if (number >= kFirstCommand && number <= kLastCommand)
+            return kParametersPerTimbre + number - kFirstCommand;
+        return -1;
+    }
+    CParameterRecord m_unknown;
+    std::array<CParameterRecord, kSlotCount> m_slots;
 };
 
-const CLookup& lookup()
-{
-    static const CLookup table;
-    return table;
-}
+// Built when the library loads, so no parameter call, even the first on the audio thread, allocates.
+const CTable gTable;
 
 } // namespace
 
@@ -140,21 +529,6 @@ int resolveParameterNumber(int number)
     return number;
 }
 
-const CParameterInfo& parameterInfo(int number)
-{
-    const int slot = slotOf(number);
-    return slot < 0 ? kUnknown : *lookup().slots[slot];
-}
-
-bool isReservedParameter(int number)
-{
-    if (number >= kOscModCombinerFirst && number <= kOscModCombinerLast)
-        return true;
-    if (number >= kFilterModCombinerFirst && number <= kFilterModCombinerLast)
-        return true;
-    if (number > kLastTimbreParameter && number < kFirstCommand)
-        return true;
-    return &parameterInfo(number) == &kUnknown;
-}
+const CParameterRecord& parameterRecord(int number) { return gTable.record(number); }
 
 } // namespace quorvix

@@ -1,7 +1,13 @@
-// Numbering, names and unit labels of the per-timbre parameters and editor commands.
+// The parameter table: for every number its name, unit label, and how a normalized value
+// becomes the engine value, is read back from it and is shown.
 #pragma once
 
+#include <functional>
+#include <string>
+
 namespace quorvix {
+
+class CTimbre;
 
 // Host index space: five blocks of 200 numbers (selected timbre, timbres 1 to 4),
 // then the editor commands, which no host sees.
@@ -10,6 +16,8 @@ constexpr int kHostParameterCount = 1000;
 constexpr int kFirstCommand = 1000;
 constexpr int kLastCommand = 1033;
 constexpr int kAliasCount = 25;
+// After a program change the editor is refreshed up to this number.
+constexpr int kLastProgramParameter = 187;
 
 namespace cmd {
 constexpr int UpdateControls = 1000;
@@ -37,18 +45,20 @@ constexpr int SkinSelector = 1032;
 constexpr int LogoAboutBox = 1033;
 } // namespace cmd
 
-struct CParameterInfo {
-    const char* name;
-    const char* label;
+// What a parameter does to a timbre. A record without set carries no value of its own:
+// setting is ignored and it reads 0.
+struct CParameterRecord {
+    const char* name = "UNKNOWN";
+    const char* label = "***ERR***";
+    std::function<void(CTimbre&, float)> set;          // v already within 0..1
+    std::function<float(const CTimbre&)> get;          // recomputed from the engine value
+    std::function<std::string(const CTimbre&)> display; // the host's display text
 };
 
 // Numbers 0 to 24 are aliases that put the most-used continuous parameters first.
 int resolveParameterNumber(int number);
 
-// Name and unit label of a resolved number; "UNKNOWN" and "***ERR***" where there is no parameter.
-const CParameterInfo& parameterInfo(int number);
-
-// True for the numbers that carry no value of their own (combiner slots, 187 to 199, unknown).
-bool isReservedParameter(int number);
+// The record of a resolved number; numbers without a parameter have the "UNKNOWN" record.
+const CParameterRecord& parameterRecord(int number);
 
 } // namespace quorvix

@@ -11,18 +11,19 @@ namespace {
 TEST_F(PluginTest, IndexSelectsTimbreAndNumber)
 {
     useEightOutputs();
-    plugin().setParameter(450, 0.25f);
-    EXPECT_FLOAT_EQ(plugin().getParameter(450), 0.25f);
-    EXPECT_FLOAT_EQ(plugin().getParameter(250), 0.0f) << "timbre 1 keeps its own value";
-    EXPECT_FLOAT_EQ(plugin().getParameter(50), 0.0f) << "index 50 addresses the selected timbre, timbre 1";
-    EXPECT_EQ(plugin().parameterName(450), "T2|OSC 3&12 Mix");
+    // 29 is "O1 Phase", whose engine value is the normalized value itself
+    plugin().setParameter(429, 0.25f);
+    EXPECT_FLOAT_EQ(plugin().getParameter(429), 0.25f);
+    EXPECT_FLOAT_EQ(plugin().getParameter(229), 0.0f) << "timbre 1 keeps its own value";
+    EXPECT_FLOAT_EQ(plugin().getParameter(29), 0.0f) << "index 29 addresses the selected timbre, timbre 1";
+    EXPECT_EQ(plugin().parameterDisplay(429), "     90");
 
     plugin().setParameter(1006, 0.3f); // select timbre 2
     EXPECT_FLOAT_EQ(plugin().getParameter(1006), 0.375f);
-    EXPECT_FLOAT_EQ(plugin().getParameter(50), 0.25f) << "now index 50 reaches timbre 2";
-    plugin().setParameter(50, 0.5f);
-    EXPECT_FLOAT_EQ(plugin().getParameter(450), 0.5f);
-    EXPECT_FLOAT_EQ(plugin().getParameter(250), 0.0f);
+    EXPECT_FLOAT_EQ(plugin().getParameter(29), 0.25f) << "now index 29 reaches timbre 2";
+    plugin().setParameter(29, 0.5f);
+    EXPECT_FLOAT_EQ(plugin().getParameter(429), 0.5f);
+    EXPECT_FLOAT_EQ(plugin().getParameter(229), 0.0f);
 }
 
 TEST_F(PluginTest, NamesCarryTheTimbrePrefix)
@@ -42,9 +43,12 @@ TEST_F(PluginTest, NamesCarryTheTimbrePrefix)
 TEST_F(PluginTest, AliasesReachTheirParameters)
 {
     plugin().setParameter(16, 0.75f);
-    EXPECT_FLOAT_EQ(plugin().getParameter(108), 0.75f);
-    EXPECT_FLOAT_EQ(plugin().getParameter(308), 0.75f);
+    EXPECT_NEAR(plugin().getParameter(108), 0.75f, 1e-6f);
+    EXPECT_NEAR(plugin().getParameter(308), 0.75f, 1e-6f);
+    EXPECT_EQ(plugin().parameterDisplay(308), "   2362") << "200 * 2^(4.75 * 0.75) Hz";
     EXPECT_EQ(plugin().parameterDisplay(308), plugin().parameterDisplay(108));
+    plugin().setParameter(1, 0.0f);
+    EXPECT_FLOAT_EQ(plugin().getParameter(28), 0.01f) << "alias 1 is O1 Symm., clamped at 0.01";
     EXPECT_EQ(plugin().parameterName(216), "T1|FiltFreq");
 }
 
@@ -63,9 +67,14 @@ TEST_F(PluginTest, HostileIndicesAndValuesChangeNothing)
     const float nan = std::numeric_limits<float>::quiet_NaN();
     plugin().setParameter(27, 0.5f);
     plugin().setParameter(27, nan);
-    EXPECT_FLOAT_EQ(plugin().getParameter(27), 0.0f) << "NaN is taken as 0";
-    plugin().setParameter(27, 7.0f);
+    EXPECT_FLOAT_EQ(plugin().getParameter(27), 0.5f) << "NaN is ignored";
+    plugin().setParameter(1022, nan);
+    EXPECT_FLOAT_EQ(plugin().getParameter(1022), 1.0f) << "NaN is ignored by commands too";
+    plugin().setParameter(27, std::numeric_limits<float>::infinity());
     EXPECT_FLOAT_EQ(plugin().getParameter(27), 1.0f) << "values above 1 are taken as 1";
+    plugin().setParameter(27, -std::numeric_limits<float>::infinity());
+    EXPECT_FLOAT_EQ(plugin().getParameter(27), 0.01f) << "values below 0 are taken as 0, and pulse keeps 0.01";
+    plugin().setParameter(27, 7.0f);
     for (int32_t index : {-1, -250, -100000, 1019, 1034, 5000, std::numeric_limits<int32_t>::max(),
                           std::numeric_limits<int32_t>::min()}) {
         plugin().setParameter(index, 0.7f);
@@ -73,14 +82,15 @@ TEST_F(PluginTest, HostileIndicesAndValuesChangeNothing)
         EXPECT_FALSE(plugin().parameterName(index).empty()) << index;
     }
     EXPECT_FLOAT_EQ(plugin().getParameter(227), 1.0f);
+    EXPECT_EQ(plugin().parameterDisplay(227), "    100");
 }
 
 TEST_F(PluginTest, MonoTimbralModeKeepsTimbreOneSelected)
 {
     plugin().setParameter(1006, 0.9f);
     EXPECT_FLOAT_EQ(plugin().getParameter(1006), 0.125f);
-    plugin().setParameter(50, 0.5f);
-    EXPECT_FLOAT_EQ(plugin().getParameter(250), 0.5f);
+    plugin().setParameter(29, 0.5f);
+    EXPECT_FLOAT_EQ(plugin().getParameter(229), 0.5f);
 }
 
 TEST_F(PluginTest, ProgramCommandsStepAndWrap)

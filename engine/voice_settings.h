@@ -1,0 +1,89 @@
+// Engine values a voice holds for its synthesis blocks, at their "Init" values. Each group
+// becomes the settings of its block once the block exists.
+#pragma once
+
+#include <array>
+
+namespace quorvix {
+
+constexpr int kOscillatorCount = 3;
+constexpr int kModOscillatorCount = 4; // two in the oscillator section, two in the filter section
+constexpr double kInitPanAngle = 0.7853981633974483; // pi / 4, the middle
+
+struct COscillatorSettings {
+    int wave1 = 0;
+    int wave2 = 0;
+    float pulse = 1.0f;    // 0.01..1
+    float symmetry = 1.0f; // 0.01..1
+    float phase = 0.0f;    // fraction of a cycle
+    int coarse = 0;        // semitones -36..36
+    float fine = 0.0f;     // below 0.5 fine detune, from 0.5 beat detune
+    int syncKind = 0;      // tempo clock kind of "OSC Tune Sync"
+};
+
+struct CCombinationSettings {
+    std::array<float, kOscillatorCount> weights = {1.0f, 1.0f, 1.0f};
+    int operatorA = 0;
+    int operatorB = 0;
+};
+
+struct COversamplingSettings {
+    int mode = 1;          // 0 "OFF", 1 "Frequency", 2 "Always"
+    float octaves = 4.0f;  // threshold of "Frequency"
+};
+
+struct CModOscillatorSettings {
+    int wave = 1;
+    bool once = false;
+    int syncKind = 0;
+    float speed = 1.0f; // beats per cycle, 1/16..8
+    float phase = 0.0f; // 1 means random
+    int delayMode = 0;  // 0 "Delay", 1 "Hold", 2 "Continue"
+    float delay = 0.0f; // beats, 0..127/16
+};
+
+struct CShaperVoiceSettings {
+    float gain = 0.33333334f;
+    float position = 0.0f;
+    float mix = 1.0f;
+    bool postFilter = false;
+    bool limiter = false;
+};
+
+struct CFilterSettings {
+    int type = 0;
+    int level = 1;                      // sections 1..8
+    float parameter = 0.0f;
+    float frequency = 2330.0f;          // Hz
+    float resonanceWeight = 0.0f;
+    bool separate = true;
+    float resonanceFrequency = 2330.0f; // Hz
+    float resonance = 0.0f;             // r = v squared
+    int keyMid = 0;
+    float keySlope = 0.0f;              // v / 6
+};
+
+struct CLevelSettings {
+    float dynamic = 2.0f;
+    int volumeKeyMid = 36;
+    float volumeKeySlope = 1.0f; // factor per octave
+    float mainVolume = 2.0f;     // gain
+    double panAngle = kInitPanAngle;
+    float portamento = 1.0f;     // beats
+    int portamentoSync = 0;
+    float pitchBendRange = 2.0f; // semitones, -1 means the tuning's destination
+    float dirtyTuning = 0.0f;    // semitones
+};
+
+struct CVoiceSettings {
+    std::array<COscillatorSettings, kOscillatorCount> oscillators = {
+        COscillatorSettings {1, 0}, COscillatorSettings {}, COscillatorSettings {}};
+    CCombinationSettings combination;
+    COversamplingSettings oversampling;
+    std::array<CModOscillatorSettings, kModOscillatorCount> modOscillators;
+    CShaperVoiceSettings shaper;
+    CFilterSettings filter;
+    CLevelSettings level;
+};
+
+} // namespace quorvix
