@@ -10,17 +10,6 @@ constexpr int kOscillatorCount = 3;
 constexpr int kModOscillatorCount = 4; // two in the oscillator section, two in the filter section
 constexpr double kInitPanAngle = 0.7853981633974483; // pi / 4, the middle
 
-struct COscillatorSettings {
-    int wave1 = 0;
-    int wave2 = 0;
-    float pulse = 1.0f;    // 0.01..1
-    float symmetry = 1.0f; // 0.01..1
-    float phase = 0.0f;    // fraction of a cycle
-    int coarse = 0;        // semitones -36..36
-    float fine = 0.0f;     // below 0.5 fine detune, from 0.5 beat detune
-    int syncKind = 0;      // tempo clock kind of "OSC Tune Sync"
-};
-
 struct CCombinationSettings {
     std::array<float, kOscillatorCount> weights = {1.0f, 1.0f, 1.0f};
     int operatorA = 0;
@@ -76,8 +65,6 @@ struct CLevelSettings {
 };
 
 struct CVoiceSettings {
-    std::array<COscillatorSettings, kOscillatorCount> oscillators = {
-        COscillatorSettings {1, 0}, COscillatorSettings {}, COscillatorSettings {}};
     CCombinationSettings combination;
     COversamplingSettings oversampling;
     std::array<CModOscillatorSettings, kModOscillatorCount> modOscillators;

@@ -114,6 +114,19 @@ struct CTableBuilder {
         r.get = [field, toValue](const CTimbre& t) { return toValue(field(t.settings())); };
         r.display = [field, show](const CTimbre& t) { return show(field(t.settings())); };
     }
+    // A parameter of a block of every voice: set converts v once and applies it to each voice.
+    template <typename ToEngine, typename Apply, typename Read, typename Show>
+    void block(int number, const char* name, const char* label, ToEngine toEngine, Apply apply, Read read, Show show)
+    {
+        CParameterRecord& r = add(number, name, label);
+        r.set = [toEngine, apply](CTimbre& t, float v) {
+            const auto x = toEngine(v);
+            for (CVoice& voice : t.voices())
+                apply(voice, x);
+        };
+        r.get = [read](const CTimbre& t) { return read(t.masterVoice()); };
+        r.display = [show](const CTimbre& t) { return show(t.masterVoice()); };
+    }
     void valueless(int number, const char* name, const char* label, const char* display = "")
     {
         CParameterRecord& r = add(number, name, label);
@@ -151,29 +164,44 @@ void addOscillators(CTableBuilder& b)
     for (int i = 0; i < kOscillatorCount; ++i) {
         const int base = 25 + 8 * i;
         const char* const* n = kNames[i];
-        auto osc = [i](auto& s) -> auto& { return s.oscillators[i]; };
+        auto osc = [i](auto& voice) -> auto& { return voice.oscillator(i); };
         auto waveChoice = [](float v) { return listChoice(v, kOscillatorWaveCount); };
-        auto waveValue = [](int w) { return listValue(w, kOscillatorWaveCount); };
-        auto waveText = [](int w) { return std::string(waveName(w)); };
-        b.voice<int>(base, n[0], kWave, [osc](auto& s) -> auto& { return osc(s).wave1; }, waveChoice, waveValue,
-                     waveText);
-        b.voice<int>(base + 1, n[1], kWave, [osc](auto& s) -> auto& { return osc(s).wave2; }, waveChoice, waveValue,
-                     waveText);
-        auto unitClamp = [](float v) { return std::clamp(v, kMinPulse, 1.0f); };
+        b.block(
+            base, n[0], kWave, waveChoice, [osc](CVoice& v, int w) { osc(v).setWave1(w); },
+            [osc](const CVoice& v) { return listValue(osc(v).wave1(), kOscillatorWaveCount); },
+            [osc](const CVoice& v) { return std::string(waveName(osc(v).wave1())); });
+        b.block(
+            base + 1, n[1], kWave, waveChoice, [osc](CVoice& v, int w) { osc(v).setWave2(w); },
+            [osc](const CVoice& v) { return listValue(osc(v).wave2(), kOscillatorWaveCount); },
+            [osc](const CVoice& v) { return std::string(waveName(osc(v).wave2())); });
         auto same = [](float x) { return x; };
-        b.voice<float>(base + 2, n[2], kPercent, [osc](auto& s) -> auto& { return osc(s).pulse; }, unitClamp, same,
-                       percentText);
-        b.voice<float>(base + 3, n[3], kPercent, [osc](auto& s) -> auto& { return osc(s).symmetry; }, unitClamp,
-                       same, percentText);
-        b.voice<float>(base + 4, n[4], kGrad, [osc](auto& s) -> auto& { return osc(s).phase; }, same, same,
-                       [](float x) { return truncText(360.0f * x); });
-        b.voice<int>(
-            base + 5, n[5], kHalftones, [osc](auto& s) -> auto& { return osc(s).coarse; },
-            [](float v) { return static_cast<int>(kCoarseScale * v + 0.5f) - kCoarseRange; },
-            [](int c) { return (static_cast<float>(c) + kCoarseReadOffset) / kCoarseScale; },
-            [](int c) { return formatInteger(c); });
-        b.voice<float>(base + 6, n[6], kHalftones, [osc](auto& s) -> auto& { return osc(s).fine; }, same, same,
-                       [](float x) { return truncText(x); });
+        b.block(
+            base + 2, n[2], kPercent, same,
+            [osc](CVoice& v, float x) {
+                osc(v).setPulse(x);
+                osc(v).modulatePulse(0.0f);
+            },
+            [osc](const CVoice& v) { return osc(v).pulse(); }, [osc](const CVoice& v) { return percentText(osc(v).pulse()); });
+        b.block(
+            base + 3, n[3], kPercent, same,
+            [osc](CVoice& v, float x) {
+                osc(v).setSymmetry(x);
+                osc(v).modulateSymmetry(0.0f);
+            },
+            [osc](const CVoice& v) { return osc(v).symmetry(); },
+            [osc](const CVoice& v) { return percentText(osc(v).symmetry()); });
+        b.block(
+            base + 4, n[4], kGrad, same, [osc](CVoice& v, float x) { osc(v).setPhase(x); },
+            [osc](const CVoice& v) { return osc(v).phaseParameter(); },
+            [osc](const CVoice& v) { return truncText(360.0f * osc(v).phaseParameter()); });
+        b.block(
+            base + 5, n[5], kHalftones, [](float v) { return static_cast<int>(kCoarseScale * v + 0.5f) - kCoarseRange; },
+            [osc](CVoice& v, int c) { osc(v).setCoarse(c); },
+            [osc](const CVoice& v) { return (static_cast<float>(osc(v).coarse()) + kCoarseReadOffset) / kCoarseScale; },
+            [osc](const CVoice& v) { return formatInteger(osc(v).coarse()); });
+        b.block(
+            base + 6, n[6], kHalftones, same, [osc](CVoice& v, float x) { osc(v).setFine(x); },
+            [osc](const CVoice& v) { return osc(v).fine(); }, [osc](const CVoice& v) { return truncText(osc(v).fine()); });
         b.voice<float>(
             base + 7, n[7], kPercent, [i](auto& s) -> auto& { return s.combination.weights[i]; }, same, same,
             percentText);
@@ -190,16 +218,15 @@ void addOscillatorCommon(CTableBuilder& b)
     b.voice<int>(50, "OSC 3&12 Mix", kMode, [](auto& s) -> auto& { return s.combination.operatorB; }, toOperator,
                  operatorValue, operatorText);
 
-    CParameterRecord& sync = b.add(51, "OSC Tune Sync", kSource);
-    sync.set = [](CTimbre& t, float v) {
-        const int kind = listChoice(v, kSyncKindCount);
-        onVoices(t, [&](Settings& s) {
-            for (auto& osc : s.oscillators)
-                osc.syncKind = kind;
-        });
-    };
-    sync.get = [](const CTimbre& t) { return listValue(master(t).oscillators[0].syncKind, kSyncKindCount); };
-    sync.display = [](const CTimbre& t) { return std::string(syncKindName(master(t).oscillators[0].syncKind)); };
+    // One source for all three oscillators, read back from the first.
+    b.block(
+        51, "OSC Tune Sync", kSource, [](float v) { return listChoice(v, kSyncKindCount); },
+        [](CVoice& voice, int kind) {
+            for (int i = 0; i < kOscillatorCount; ++i)
+                voice.oscillator(i).clock().setKind(kind);
+        },
+        [](const CVoice& voice) { return listValue(voice.oscillator(0).clock().kind(), kSyncKindCount); },
+        [](const CVoice& voice) { return std::string(syncKindName(voice.oscillator(0).clock().kind())); });
 
     b.voice<int>(
         52, "OSC Oversampling", kMode, [](auto& s) -> auto& { return s.oversampling.mode; },

@@ -187,7 +187,7 @@ TEST(TimbreParameters, VoiceParametersReachEveryVoice)
     timbre.setParameterValue(108, 0.0f);
     timbre.setParameterValue(162, 1.0f);
     for (const CVoice& voice : timbre.voices()) {
-        EXPECT_FLOAT_EQ(voice.settings().oscillators[0].pulse, 0.4f);
+        EXPECT_FLOAT_EQ(voice.oscillator(0).pulse(), 0.4f);
         EXPECT_FLOAT_EQ(voice.settings().filter.frequency, 200.0f);
         EXPECT_DOUBLE_EQ(voice.settings().level.panAngle, 1.5707963267948966);
     }
@@ -283,8 +283,8 @@ TEST(TimbreParameters, DisplaysThatDependOnOtherParameters)
     EXPECT_EQ(timbre.getParameterText(54), "FirstKey");
     EXPECT_EQ(timbre.getParameterText(61), "Infinite") << "Mod2 keeps its own modus";
     timbre.setParameterValue(51, 0.9f);
-    for (const COscillatorSettings& osc : timbre.masterVoice().settings().oscillators)
-        EXPECT_EQ(osc.syncKind, 11) << "the sync source goes to all three oscillators";
+    for (int i = 0; i < kOscillatorCount; ++i)
+        EXPECT_EQ(timbre.masterVoice().oscillator(i).clock().kind(), 11) << "the sync source goes to all oscillators";
 }
 
 TEST(TimbreParameters, HeldEffectValuesIgnoreSmallMoves)
@@ -311,7 +311,7 @@ TEST(TimbreParameters, HostileValues)
     timbre.setParameterValue(108, -5.0f);
     EXPECT_FLOAT_EQ(timbre.getParameterValue(108), 0.0f);
     timbre.setParameterValue(30, (36 + 36.0025f) / 72);
-    EXPECT_EQ(timbre.masterVoice().settings().oscillators[0].coarse, 36) << "the read-back value sets +36 again";
+    EXPECT_EQ(timbre.masterVoice().oscillator(0).coarse(), 36) << "the read-back value sets +36 again";
 }
 
 TEST(TimbreParameters, QualityAndPolyphonyAreTimbreSettings)

@@ -1,0 +1,22 @@
+#include "engine/voice.h"
+
+namespace quorvix {
+
+namespace {
+constexpr int kMidiSyncKind = 0;
+// Held from library load to unload, so instances coming and going never regenerate the tables.
+const CWaveTableReference gLibraryTables;
+} // namespace
+
+CVoice::CVoice()
+{
+    for (COscillator& osc : m_oscillators) {
+        osc.attach(&*m_tables, &m_feedback);
+        osc.clock().setKind(kMidiSyncKind);
+    }
+    // Oscillator 1 plays a square, the others are silent: the "Init" sound.
+    m_oscillators[1].setWaves(0, 0);
+    m_oscillators[2].setWaves(0, 0);
+}
+
+} // namespace quorvix
