@@ -15,6 +15,11 @@ struct CEngineContext {
     int tuningSource = 0;
 };
 
+// The last note started anywhere in the process; the tuning pages and "#" in typed text read it.
+void setLastNote(int key, double frequency);
+int lastNoteKey();
+double lastNoteFrequency();
+
 // The last sample rate handed to any instance of the process.
 double lastSampleRate();
 void setLastSampleRate(double rate);

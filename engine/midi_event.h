@@ -8,6 +8,8 @@ namespace quorvix {
 
 struct CMidiEvent {
     int32_t deltaFrames = 0;       // host samples from the start of the block
+    int32_t noteOffset = 0;        // samples the note began before deltaFrames (0 if unknown)
+    int8_t detune = 0;             // cents, -64..63
     uint8_t status = 0;            // 0 for a system-exclusive event
     uint8_t data1 = 0;
     uint8_t data2 = 0;

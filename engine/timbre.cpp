@@ -17,15 +17,28 @@ CTimbre::CTimbre() = default;
 
 void CTimbre::attach(const CEngineContext* context) { m_context = context; }
 
-void CTimbre::initialize() {}
+void CTimbre::initialize()
+{
+    m_noteCounter = 0;
+    m_soundOff = false;
+    for (CVoice& v : m_voices)
+        v.initialize();
+}
 
-void CTimbre::resetVoices() {}
+void CTimbre::resetVoices()
+{
+    for (CVoice& v : m_voices)
+        v.silence();
+}
 
-void CTimbre::setSampleRate(float rate) { m_sampleRate = rate; }
+void CTimbre::setSampleRate(float rate)
+{
+    m_sampleRate = rate;
+    for (CVoice& v : m_voices)
+        v.setSampleRate(rate * static_cast<float>(quality()));
+}
 
 void CTimbre::setBlockSize(int frames) { m_blockSize = frames; }
-
-void CTimbre::processEvents(const CMidiEventList&, int, int) {}
 
 void CTimbre::render(float*, float*, int) {}
 
@@ -58,6 +71,7 @@ void CTimbre::changeProgram(int program, const std::string& name)
 {
     m_programNumber = std::clamp(program, 0, kLastProgram);
     setProgramName(name);
+    m_noteCounter = 0;
     resetVoices();
 }
 

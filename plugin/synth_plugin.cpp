@@ -507,6 +507,8 @@ int32_t CSynthPlugin::processEvents(const vst::VstEvents* events)
             out.status = static_cast<uint8_t>(midi->midiData[0]);
             out.data1 = static_cast<uint8_t>(midi->midiData[1]);
             out.data2 = static_cast<uint8_t>(midi->midiData[2]);
+            out.noteOffset = std::max(midi->noteOffset, 0);
+            out.detune = static_cast<int8_t>(midi->detune);
         } else if (event->type == vst::kVstSysExType) {
             const auto* sysex = reinterpret_cast<const vst::VstMidiSysexEvent*>(event);
             if (!sysex->sysexDump || sysex->dumpBytes <= 0)

@@ -1,0 +1,41 @@
+// A voice's command queue: fixed storage, the End mark always present.
+#pragma once
+
+#include "engine/voice_command.h"
+
+#include <array>
+#include <cstddef>
+
+namespace quorvix {
+
+// Room for far more commands than one block of a busy song gives a voice; beyond it commands are dropped.
+constexpr int kCommandQueueCapacity = 1024;
+
+class CCommandQueue {
+public:
+    CCommandQueue() { reset(); }
+
+    // Only a fresh End mark.
+    void reset();
+    // Appends; false when the queue is full.
+    bool push(const CVoiceCommand& command);
+    // Numbers the commands in queue order, moves End last, sorts by position and prunes.
+    // scratch holds kCommandQueueCapacity commands.
+    void finish(CVoiceCommand* scratch);
+    void removeFront();
+
+    int size() const { return m_size; }
+    bool onlyEnd() const { return m_size == 1 && m_items[0].type == command::End; }
+    CVoiceCommand& operator[](int i) { return m_items[static_cast<size_t>(i)]; }
+    const CVoiceCommand& operator[](int i) const { return m_items[static_cast<size_t>(i)]; }
+    CVoiceCommand& front() { return m_items[0]; }
+    const CVoiceCommand& front() const { return m_items[0]; }
+
+private:
+    void prune();
+
+    std::array<CVoiceCommand, kCommandQueueCapacity> m_items;
+    int m_size = 0;
+};
+
+} // namespace quorvix
