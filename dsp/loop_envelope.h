@@ -74,6 +74,8 @@ public:
     bool release() const { return m_release; }
     bool bipolar() const { return m_bipolar; }
     int endCell() const { return m_endCell; }
+    // The held run has reached the end cell (the sustain, or the loop's return cell).
+    bool atEndCell() const { return m_cell >= m_endCell; }
     int loopStartCell() const { return m_loopStartCell; }
     int loopLengthCells() const { return m_loopLengthCells; }
     float mainValue(int m) const { return m_mainValue[static_cast<size_t>(m)]; }

@@ -42,7 +42,46 @@ void COscillator::setPulse(float v) { m_pulse = std::clamp(v, kMinPulse, 1.0f); 
 
 void COscillator::setSymmetry(float v) { m_symmetry = std::clamp(v, kMinPulse, 1.0f); }
 
-void COscillator::setPhase(float v) { m_phaseParam = v; }
+void COscillator::setPhase(float v)
+{
+    m_phaseParam = v;
+    resetPhaseOffset();
+}
+
+void COscillator::advance(int steps)
+{
+    const float k = static_cast<float>(steps);
+    if (m_phase < m_half) {
+        m_phase += k * m_incFirst;
+        if (m_phase >= m_half) {
+            m_phase = m_half + m_incSecond * (m_phase - m_half) / m_incFirst;
+            if (m_phase >= m_period)
+                m_phase = (m_phase - m_period) * m_incFirst / m_incSecond;
+        }
+    } else {
+        m_phase += k * m_incSecond;
+        if (m_phase >= m_period)
+            m_phase = (m_phase - m_period) * m_incFirst / m_incSecond;
+    }
+    // One crossing of each kind is taken as written; a longer jump is folded into the cycle.
+    if (m_phase >= m_period)
+        m_phase = std::fmod(m_phase, m_period);
+}
+
+void COscillator::setPhaseFromCount(double stepIndex, float m)
+{
+    const double linear = std::fmod(stepIndex * m_increment + (m + m_phaseOffset) * double(m_period), double(m_period));
+    const float l = static_cast<float>(linear);
+    if (l < (2.0f - m_symmetryEff) * m_half)
+        m_phase = l / (2.0f - m_symmetryEff);
+    else
+        m_phase = (l - m_period) / m_symmetryEff + m_period;
+}
+
+void COscillator::advancePhaseOffset(int ageSamples)
+{
+    m_phaseOffset += static_cast<float>(ageSamples) * m_oversamplingFloat * m_increment / m_period;
+}
 
 void COscillator::setCoarse(int semitones)
 {
@@ -105,6 +144,7 @@ void COscillator::beatRecompute()
 
 void COscillator::noteStart(float offsetSamples, float noteFrequency)
 {
+    resetPhaseOffset();
     modulatePulse(0.0f);
     modulateSymmetry(0.0f);
     resetPhase(offsetSamples);

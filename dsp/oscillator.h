@@ -50,6 +50,17 @@ public:
     inline float step();
     // The value at the current phase, without advancing.
     float valueNow() const;
+    // currentValue = the value at the current phase.
+    void sampleCurrent() { m_currentValue = valueNow(); }
+    // The phase moves of the combination operators (frequency, cross and phase modulation, rate
+    // variation); stepIndex counts oscillator steps since the note started.
+    void advance(int steps);
+    inline void shiftPhase(float d);
+    void setPhaseFromCount(double stepIndex, float m);
+    // At note-off the step count restarts, so the phase offset moves on by the note's age in samples.
+    void advancePhaseOffset(int ageSamples);
+    void resetPhaseOffset() { m_phaseOffset = m_phaseParam + 2.0f; }
+    float stepsPerCycle() const { return m_period / m_increment; }
 
     CTempoClock& clock() { return m_clock; }
     const CTempoClock& clock() const { return m_clock; }
@@ -125,6 +136,7 @@ private:
     // state
     float m_phase = 0.0f;
     float m_currentValue = 0.0f;
+    float m_phaseOffset = 2.0f; // phase parameter + 2, moved on at note-off
 };
 
 // The clamp of effective values to 0.01..1: (|x - 0.01| + 1.01 - |x - 1|) / 2.
@@ -166,6 +178,34 @@ inline float COscillator::step()
         }
     }
     return out;
+}
+
+inline void COscillator::shiftPhase(float d)
+{
+    float p = m_phase;
+    bool rescaled = false;
+    if (p < m_half) {
+        p += d * m_incFirst;
+        if (p >= m_half) {
+            p = m_half + m_incSecond * (p - m_half) / (d * m_incFirst);
+            rescaled = true;
+            if (p >= m_period)
+                p = (p - m_period) * m_incFirst / m_incSecond;
+        }
+    } else {
+        p += d * m_incSecond;
+        if (p >= m_period) {
+            p = (p - m_period) * m_incFirst / m_incSecond;
+            rescaled = true;
+        }
+    }
+    if (!rescaled && p < 0.0f) {
+        float q = p * m_incSecond / m_incFirst + m_period;
+        if (q < m_half)
+            q = m_half + m_incFirst * (q - m_half) / m_incSecond;
+        p = q;
+    }
+    m_phase = p;
 }
 
 } // namespace quorvix

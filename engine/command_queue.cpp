@@ -19,12 +19,22 @@ bool CCommandQueue::push(const CVoiceCommand& command)
     return true;
 }
 
-void CCommandQueue::removeFront()
+void CCommandQueue::remove(int index)
 {
-    if (m_size <= 1)
+    if (index < 0 || index >= m_size || m_size <= 1)
         return;
-    std::copy(m_items.begin() + 1, m_items.begin() + m_size, m_items.begin());
+    std::copy(m_items.begin() + index + 1, m_items.begin() + m_size, m_items.begin() + index);
     --m_size;
+}
+
+bool CCommandQueue::pushFront(const CVoiceCommand& command)
+{
+    if (m_size >= kCommandQueueCapacity)
+        return false;
+    std::copy_backward(m_items.begin(), m_items.begin() + m_size, m_items.begin() + m_size + 1);
+    m_items[0] = command;
+    ++m_size;
+    return true;
 }
 
 void CCommandQueue::finish(CVoiceCommand* scratch)

@@ -22,7 +22,10 @@ public:
     // Numbers the commands in queue order, moves End last, sorts by position and prunes.
     // scratch holds kCommandQueueCapacity commands.
     void finish(CVoiceCommand* scratch);
-    void removeFront();
+    void removeFront() { remove(0); }
+    void remove(int index);
+    // Puts a command before all others; false when the queue is full.
+    bool pushFront(const CVoiceCommand& command);
 
     int size() const { return m_size; }
     bool onlyEnd() const { return m_size == 1 && m_items[0].type == command::End; }

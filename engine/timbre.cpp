@@ -10,6 +10,21 @@ namespace quorvix {
 namespace {
 
 constexpr int kLastProgram = 63;
+constexpr int kHighQuality = 4;
+constexpr float kPanControllerRange = 126.0f;
+
+struct CControllerTarget {
+    int controller;
+    int parameter;
+};
+
+// Controllers 5 to 90 that reach a parameter of one voice; 7, 10 and 11 have their own rules.
+constexpr CControllerTarget kControllerTargets[] = {
+    {5, 182},  {9, 107},  {10, 162}, {11, 109}, {12, 27},  {13, 28},  {14, 43},  {15, 44},  {44, 35},
+    {45, 36},  {70, 37},  {71, 40},  {72, 45},  {73, 48},  {74, 29},  {75, 32},  {76, 56},  {77, 171},
+    {78, 59},  {80, 63},  {82, 98},  {83, 100}, {85, 112}, {86, 108}, {87, 111}, {88, 180}, {89, 99},
+    {90, 104},
+};
 
 } // namespace
 
@@ -23,6 +38,8 @@ void CTimbre::initialize()
     m_soundOff = false;
     for (CVoice& v : m_voices)
         v.initialize();
+    for (CDecimator& d : m_decimators)
+        d.clear();
 }
 
 void CTimbre::resetVoices()
@@ -34,13 +51,168 @@ void CTimbre::resetVoices()
 void CTimbre::setSampleRate(float rate)
 {
     m_sampleRate = rate;
+    m_tempoClock.setSampleRate(rate);
+    m_tempoClock.setHostTempo(hostBeatsPerSecond());
     for (CVoice& v : m_voices)
         v.setSampleRate(rate * static_cast<float>(quality()));
 }
 
-void CTimbre::setBlockSize(int frames) { m_blockSize = frames; }
+void CTimbre::setBlockSize(int frames)
+{
+    m_blockSize = std::max(frames, 1);
+    sizeWorkBuffers();
+}
 
-void CTimbre::render(float*, float*, int) {}
+void CTimbre::sizeWorkBuffers()
+{
+    // Grown here, outside rendering; a block never needs more than four times the block size.
+    const size_t samples = static_cast<size_t>(m_blockSize) * kHighQuality;
+    if (m_workLeft.size() < samples) {
+        m_workLeft.assign(samples, 0.0f);
+        m_workRight.assign(samples, 0.0f);
+    }
+}
+
+float CTimbre::hostBeatsPerSecond() const { return m_context ? m_context->hostBeatsPerSecond : kNoTempoBeatsPerSecond; }
+
+double CTimbre::beatsPerVoiceSample() const
+{
+    return (m_context ? m_context->beatsPerSample : kNoTempoBeatsPerSecond / 44100.0) / quality();
+}
+
+double CTimbre::secondsPerVoiceSample() const
+{
+    return (m_context ? m_context->samplePeriod : 1.0 / 44100.0) / quality();
+}
+
+float CTimbre::tuningBendFactor(int, float) const { return 1.0f; }
+
+// ---- clocks ---------------------------------------------------------------------------------------
+
+void CTimbre::CClock::advance(double amount)
+{
+    fraction += amount;
+    const double carry = std::floor(fraction);
+    whole += carry;
+    fraction -= carry;
+}
+
+void CTimbre::CClock::restartAt(int position, double perSample)
+{
+    whole = 0.0;
+    fraction = -position * perSample;
+}
+
+void CTimbre::voiceProgramChange(CVoice&, int program, int position)
+{
+    m_programChangePosition = position;
+    m_programNumber = std::clamp(program, 0, kLastProgram);
+    m_clocks[0].restartAt(position, beatsPerVoiceSample());
+    m_clocks[1].restartAt(position, secondsPerVoiceSample());
+    m_clocks[2] = CClock {};
+    m_clocks[3] = CClock {};
+}
+
+void CTimbre::restartFirstKeyClocks(int position)
+{
+    m_clocks[2].restartAt(position, beatsPerVoiceSample());
+    m_clocks[3].restartAt(position, secondsPerVoiceSample());
+}
+
+// ---- controllers ----------------------------------------------------------------------------------
+
+void CTimbre::applyController(int controller, float value, CVoice& voice)
+{
+    if (controller == 7) {
+        voice.setVolumeGain(value * kDefaultVolumeGain);
+        return;
+    }
+    for (const CControllerTarget& t : kControllerTargets) {
+        if (t.controller != controller)
+            continue;
+        float v = value;
+        if (controller == 10 || controller == 11)
+            v = std::max(std::floor(127.0f * value - 0.5f), 0.0f) / kPanControllerRange;
+        const CParameterRecord& record = parameterRecord(t.parameter);
+        if (record.setVoice)
+            record.setVoice(voice, std::clamp(v, 0.0f, 1.0f));
+        else if (record.set)
+            record.set(*this, std::clamp(v, 0.0f, 1.0f));
+        return;
+    }
+}
+
+// ---- rendering ------------------------------------------------------------------------------------
+
+bool CTimbre::silentAtHighQuality() const
+{
+    for (const CVoice& v : m_voices)
+        if (!v.idle())
+            return false;
+    return m_decimators[0].quiet() && m_decimators[1].quiet();
+}
+
+void CTimbre::renderVoices(float* left, float* right, int frames)
+{
+    for (CVoice& v : m_voices)
+        v.render(*this, left, right, frames);
+}
+
+void CTimbre::decimateInto(float* left, float* right, int frames)
+{
+    float* channels[2] = {left, right};
+    const float* work[2] = {m_workLeft.data(), m_workRight.data()};
+    for (int c = 0; c < 2; ++c) {
+        CDecimator& d = m_decimators[static_cast<size_t>(c)];
+        for (int j = 0; j < frames; ++j) {
+            const float* x = work[c] + static_cast<size_t>(j) * kHighQuality;
+            channels[c][j] += d.tick(x[0]) + d.tick(x[1]) + d.tick(x[2]) + d.tick(x[3]);
+        }
+    }
+}
+
+void CTimbre::render(float* left, float* right, int frames)
+{
+    if (frames <= 0)
+        return;
+    const float tempo = hostBeatsPerSecond();
+    m_tempoChanged = tempo != m_tempoClock.hostBeatsPerSecond() && tempo > 0.0f;
+    if (m_tempoChanged)
+        m_tempoClock.setHostTempo(tempo);
+
+    if (quality() == 1) {
+        renderVoices(left, right, frames);
+    } else {
+        const int samples = std::min(frames * kHighQuality, static_cast<int>(m_workLeft.size()));
+        const int hostFrames = samples / kHighQuality;
+        const bool silent = silentAtHighQuality();
+        if (!silent) {
+            std::fill(m_workLeft.begin(), m_workLeft.begin() + samples, 0.0f);
+            std::fill(m_workRight.begin(), m_workRight.begin() + samples, 0.0f);
+        }
+        renderVoices(m_workLeft.data(), m_workRight.data(), samples);
+        if (silent) {
+            for (CDecimator& d : m_decimators)
+                d.clear();
+        } else {
+            decimateInto(left, right, hostFrames);
+        }
+    }
+
+    const double beats = frames * (m_context ? m_context->beatsPerSample : 0.0);
+    const double seconds = frames * (m_context ? m_context->samplePeriod : 0.0);
+    m_clocks[0].advance(beats);
+    m_clocks[1].advance(seconds);
+    m_clocks[2].advance(beats);
+    m_clocks[3].advance(seconds);
+
+    if (m_soundOff) {
+        m_soundOff = false;
+        setSampleRate(m_sampleRate);
+    }
+}
+
+// ---- parameters and programs ----------------------------------------------------------------------
 
 void CTimbre::setParameterValue(int number, float value)
 {
@@ -72,6 +244,8 @@ void CTimbre::changeProgram(int program, const std::string& name)
     m_programNumber = std::clamp(program, 0, kLastProgram);
     setProgramName(name);
     m_noteCounter = 0;
+    for (CClock& c : m_clocks)
+        c = CClock {};
     resetVoices();
 }
 

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
 namespace quorvix {
 
@@ -56,6 +57,23 @@ public:
     void setQuality(int factor);
     int quality() const { return m_settings.quality; }
 
+    // What the voices read while they render.
+    bool tempoChanged() const { return m_tempoChanged; }
+    float hostBeatsPerSecond() const;
+    int oscOversamplingSetting() const { return m_context ? m_context->oscOversampling : 1; }
+    // The bend factor towards the destination tuning ("TUN" range) for a key.
+    float tuningBendFactor(int key, float bend) const;
+    // The controller mapping for controllers 5 to 90: value 0..1 applied to this voice only.
+    void applyController(int controller, float value, CVoice& voice);
+    // A voice executes a MIDI program change at a position in voice samples.
+    void voiceProgramChange(CVoice& voice, int program, int position);
+    void restartFirstKeyClocks(int position);
+    // The four clocks at a position in voice samples of the current block.
+    double beatsSinceProgramChange(int position) const { return m_clocks[0].at(position, beatsPerVoiceSample()); }
+    double secondsSinceProgramChange(int position) const { return m_clocks[1].at(position, secondsPerVoiceSample()); }
+    double beatsSinceFirstKey(int position) const { return m_clocks[2].at(position, beatsPerVoiceSample()); }
+    double secondsSinceFirstKey(int position) const { return m_clocks[3].at(position, secondsPerVoiceSample()); }
+
     int noteCounter() const { return m_noteCounter; }
     bool soundOffRequested() const { return m_soundOff; }
     void clearSoundOff() { m_soundOff = false; }
@@ -66,6 +84,23 @@ public:
     void changeProgram(int program, const std::string& name);
 
 private:
+    // A running time as an integer part and a fraction kept below 1.
+    struct CClock {
+        double whole = 0.0;
+        double fraction = 0.0;
+        void advance(double amount);
+        // Reads 0 at position (voice samples) of the current block.
+        void restartAt(int position, double perSample);
+        double at(int position, double perSample) const { return whole + fraction + position * perSample; }
+    };
+
+    double beatsPerVoiceSample() const;
+    double secondsPerVoiceSample() const;
+    void renderVoices(float* left, float* right, int frames);
+    void decimateInto(float* left, float* right, int frames);
+    bool silentAtHighQuality() const;
+    void sizeWorkBuffers();
+
     struct CAcceptedEvent {
         int64_t order = 0; // deltaFrames and the priority of the message kind, scaled by 10
         int32_t deltaFrames = 0;
@@ -102,6 +137,14 @@ private:
     std::string m_programName = "Init";
     std::array<CVoice, kVoiceCount> m_voices;
     CTimbreSettings m_settings;
+
+    CTempoClock m_tempoClock;
+    bool m_tempoChanged = false;
+    std::array<CClock, 4> m_clocks;
+    int m_programChangePosition = 0;
+    std::array<CDecimator, 2> m_decimators;
+    std::vector<float> m_workLeft;
+    std::vector<float> m_workRight;
 
     int m_noteCounter = 0;
     bool m_soundOff = false;

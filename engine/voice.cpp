@@ -1,11 +1,32 @@
 #include "engine/voice.h"
 
+#include "engine/timbre.h"
+
+#include <algorithm>
+#include <cmath>
+
 namespace quorvix {
 
 namespace {
+
 constexpr int kMidiSyncKind = 0;
+constexpr int kFineGrid = 6;
+constexpr int kCoarseGrid = 24;
+constexpr int kSmoothingSteps = 26;
+constexpr float kSmoothingStart = 0.025f;
+constexpr float kSmoothingGrowth = 1.12f;
+constexpr float kPanRamp = 0.033333335f;
+constexpr float kPanSettled = 0.00001f;
+constexpr float kSilence = 1.2715657552083333e-06f;
+constexpr double kPi = 3.141592653589793;
+constexpr float kPanSquare = 4.896816730499268f;
+constexpr float kPanFourth = 3.5872676372528076f;
+
 // Held from library load to unload, so instances coming and going never regenerate the tables.
 const CWaveTableReference gLibraryTables;
+
+bool sounding(int32_t type) { return type == command::Held || type == command::NoteOff || type == command::Stop; }
+
 } // namespace
 
 CVoice::CVoice()
@@ -20,14 +41,17 @@ CVoice::CVoice()
     // Oscillator 1 plays a square, the others are silent: the "Init" sound.
     m_oscillators[1].setWaves(0, 0);
     m_oscillators[2].setWaves(0, 0);
+    m_portamentoClock.setKind(kMidiSyncKind);
 }
 
 void CVoice::setSampleRate(float rate)
 {
+    m_sampleRate = rate;
     for (COscillator& osc : m_oscillators)
         osc.setSampleRate(rate);
     for (CLoopEnvelope& env : m_envelopes)
         env.setSampleRate(rate);
+    m_portamentoClock.setSampleRate(rate);
 }
 
 void CVoice::initialize()
@@ -35,8 +59,525 @@ void CVoice::initialize()
     m_key = -1;
     m_queue.reset();
     m_queueReset = false;
+    m_finished = true;
+    m_amplitude = 0.0f;
+    m_amplitudeIncrement = 0.0f;
+    m_volumeGain = kDefaultVolumeGain;
+    clearFilters();
 }
 
-void CVoice::silence() { initialize(); }
+void CVoice::silence()
+{
+    m_key = -1;
+    m_queue.reset();
+    m_queueReset = false;
+    m_finished = true;
+    m_amplitude = 0.0f;
+    m_amplitudeIncrement = 0.0f;
+    clearFilters();
+}
+
+void CVoice::clearFilters() { m_decimator.clear(); }
+
+// ---- smoothing, panorama, tracking --------------------------------------------------------------
+
+void CVoice::CSmoothing::restart()
+{
+    counter = kSmoothingSteps;
+    coefficient = kSmoothingStart;
+}
+
+bool CVoice::CSmoothing::step(float& value, float target)
+{
+    if (counter > 1) {
+        coefficient *= kSmoothingGrowth;
+        value += coefficient * (target - value);
+        --counter;
+        return true;
+    }
+    if (counter == 1) {
+        value = target;
+        counter = 0;
+        return true;
+    }
+    return false;
+}
+
+float CVoice::panGain(float x) const
+{
+    const float x2 = x * x;
+    return 1.0f - kPanSquare * x2 + kPanFourth * x2 * x2;
+}
+
+void CVoice::updatePanTargets()
+{
+    const float h = static_cast<float>(m_settings.level.panAngle / kPi);
+    m_pan[0].target = panGain(h);
+    m_pan[1].target = panGain(0.5f - h);
+}
+
+float CVoice::trackedFrequency(float hz, int key) const
+{
+    const CFilterSettings& f = m_settings.filter;
+    return hz * std::exp2(static_cast<float>(key - f.keyMid) * f.keySlope);
+}
+
+void CVoice::updateOscillatorFrequencies()
+{
+    const float f = m_frequency * m_pitchFactor;
+    for (COscillator& osc : m_oscillators)
+        osc.setFrequency(f);
+}
+
+float CVoice::envelopeLevel() const
+{
+    const CLevelSettings& level = m_settings.level;
+    return level.mainVolume * m_lastKeyGain * m_lastVelocityGain;
+}
+
+// ---- the render walk ------------------------------------------------------------------------------
+
+void CVoice::render(CTimbre& timbre, float* left, float* right, int frames)
+{
+    if (m_queueReset) {
+        m_queueReset = false;
+        m_queue.reset();
+        return;
+    }
+    if (m_queue.front().type == command::End)
+        return;
+    m_queue[m_queue.size() - 1].time = -frames;
+    int pos = 0;
+    if (m_queue.front().time < 0) {
+        pos = -m_queue.front().time;
+        m_queue.front().time = 0;
+    }
+    prepareRunningState(timbre);
+
+    while (true) {
+        while (m_queue.size() > 1 && m_queue[1].type != command::End && -m_queue[1].time <= pos) {
+            CVoiceCommand next = m_queue[1];
+            m_queue.remove(1);
+            if (execute(timbre, next, pos))
+                m_queue.front() = next;
+        }
+        CVoiceCommand& state = m_queue.front();
+        if (state.type == command::NoteOn)
+            noteStart(timbre, state);
+        else if (state.type == command::LegatoNote)
+            legatoStart(timbre, state);
+        if (pos >= frames)
+            break;
+        const int next = m_queue.size() > 1 ? std::clamp(-m_queue[1].time, pos, frames) : frames;
+        while (pos < next && sounding(m_queue.front().type)) {
+            const int age = m_queue.front().time;
+            if (age % kFineGrid == 0)
+                gridSix(timbre, age);
+            if (age % kCoarseGrid == 0 && (m_queue.front().type == command::Held || m_queue.front().type == command::NoteOff))
+                gridTwentyFour(age);
+            if (!sounding(m_queue.front().type))
+                break;
+            const int n = std::min(next - pos, kFineGrid - age % kFineGrid);
+            renderAudio(left + pos, right + pos, n, age);
+            m_queue.front().time += n;
+            pos += n;
+        }
+        pos = next;
+    }
+
+    if (!sounding(m_queue.front().type))
+        clearFilters();
+    if (m_queue.front().time >= 0 && (m_queue.front().type < command::NoteOn || m_queue.front().type > command::Stop))
+        m_queue.removeFront();
+    for (int i = 0; i < m_queue.size(); ++i)
+        if (m_queue[i].time < 0)
+            m_queue[i].time += frames;
+}
+
+void CVoice::prepareRunningState(CTimbre& timbre)
+{
+    CVoiceCommand& state = m_queue.front();
+    switch (state.type) {
+    case command::NoteOn:
+        return;
+    case command::Stop:
+        if (state.time > 0)
+            return;
+        break;
+    case command::LegatoNote:
+    case command::Held:
+    case command::NoteOff:
+        if (timbre.tempoChanged())
+            changeTempo(timbre.hostBeatsPerSecond());
+        return;
+    default:
+        break;
+    }
+    CVoiceCommand neutral;
+    neutral.type = command::Neutral;
+    neutral.key = 0;
+    neutral.time = 0;
+    m_queue.pushFront(neutral);
+}
+
+void CVoice::changeTempo(float beatsPerSecond)
+{
+    for (COscillator& osc : m_oscillators) {
+        osc.clock().setHostTempo(beatsPerSecond);
+        osc.beatRecompute();
+    }
+    for (CLoopEnvelope& env : m_envelopes) {
+        env.clock().setHostTempo(beatsPerSecond);
+        env.tempoChanged();
+    }
+    const float before = m_portamentoClock.beatsPerSecond();
+    CTempoClock after = m_portamentoClock;
+    after.setHostTempo(beatsPerSecond);
+    if (m_queue.front().type == command::Held && m_glide.on && m_queue.front().time < m_glide.endAge)
+        retimeGlide(before, after.beatsPerSecond());
+    m_portamentoClock.setHostTempo(beatsPerSecond);
+}
+
+void CVoice::retimeGlide(float oldBeatsPerSecond, float newBeatsPerSecond)
+{
+    const int age = m_queue.front().time;
+    const int length = static_cast<int>(static_cast<float>(m_glide.endAge - age) * oldBeatsPerSecond / newBeatsPerSecond);
+    std::array<float, 5> current;
+    for (size_t q = 0; q < current.size(); ++q)
+        current[q] = m_glide.start[q] + static_cast<float>(age - m_glide.startAge) * m_glide.slope[q];
+    startGlide(age, length, current, m_glide.target);
+}
+
+bool CVoice::execute(CTimbre& timbre, CVoiceCommand& command, int position)
+{
+    switch (command.type) {
+    case command::NoteOn:
+        command.time = 0;
+        return true;
+    case command::LegatoNote:
+        // A legato note needs a sounding note to glide from; otherwise it starts afresh.
+        if (m_queue.front().type == command::Held || m_queue.front().type == command::NoteOff)
+            command.time = m_queue.front().time;
+        else {
+            command.type = command::NoteOn;
+            command.time = 0;
+        }
+        return true;
+    case command::NoteOff:
+        if (m_finished)
+            return false;
+        command.frequency = m_lastFrequency;
+        command.velocityGain = m_lastVelocityGain;
+        command.keyGain = m_lastKeyGain;
+        for (COscillator& osc : m_oscillators)
+            osc.advancePhaseOffset(std::max(m_queue.front().time, 0));
+        envelope(EEnvelope::Amplitude).noteOff();
+        command.time = 0;
+        return true;
+    case command::Stop:
+        if (m_finished)
+            return false;
+        command.frequency = m_lastFrequency;
+        command.velocityGain = m_lastVelocityGain;
+        command.keyGain = m_lastKeyGain;
+        m_fadeStartLevel = m_amplitude;
+        command.time = 0;
+        return true;
+    case command::SoundOff:
+        m_finished = true;
+        m_amplitude = m_amplitudeIncrement = 0.0f;
+        if (command.number == 0)
+            m_volumeGain = kDefaultVolumeGain;
+        command.time = 0;
+        return true;
+    case command::ProgramChange:
+        timbre.voiceProgramChange(*this, command.number, position);
+        m_finished = true;
+        m_amplitude = m_amplitudeIncrement = 0.0f;
+        command.time = 0;
+        return true;
+    case command::Controller:
+        if (command.number == 1)
+            m_modWheel = command.amount;
+        else if (command.number == 2)
+            m_breath = command.amount;
+        else
+            timbre.applyController(command.number, command.amount, *this);
+        return false;
+    case command::SystemReset:
+        resetRunningValues();
+        m_finished = true;
+        m_volumeGain = kDefaultVolumeGain;
+        resetControllers();
+        // A reset ends a running note too, instead of letting it come back from zero.
+        command.time = 0;
+        return true;
+    case command::ResetControllers:
+        resetControllers();
+        return false;
+    case command::PitchBend: {
+        m_bend = command.frequency;
+        const float range = m_settings.level.pitchBendRange;
+        m_pitchTarget = range >= 0.0f ? std::exp2(m_bend * range / 12.0f) : timbre.tuningBendFactor(m_key, m_bend);
+        m_bendSmoothing.restart();
+        return false;
+    }
+    case command::Pressure:
+        m_pressure = command.amount;
+        return false;
+    case command::FirstKey:
+        timbre.restartFirstKeyClocks(position);
+        return false;
+    case command::Retune:
+        m_retuneTarget = command.frequency;
+        m_retuneSmoothing.restart();
+        return false;
+    default:
+        return false;
+    }
+}
+
+void CVoice::resetRunningValues()
+{
+    m_retuneSmoothing = CSmoothing {};
+    m_bendSmoothing = CSmoothing {};
+    m_amplitude = m_amplitudeIncrement = m_fadeStartLevel = 0.0f;
+    m_lastVelocityGain = 0.0f;
+    m_lastFrequency = 1.0f;
+    m_lastKeyGain = 1.0f;
+    m_bend = 0.0f;
+    m_pitchTarget = m_pitchFactor = 1.0f;
+    m_pressure = 0.0f;
+    m_combination.noteStart();
+    m_glide = CGlide {};
+}
+
+void CVoice::resetControllers()
+{
+    m_volumeGain = kDefaultVolumeGain;
+    m_bend = 0.0f;
+    m_pitchTarget = m_pitchFactor = 1.0f;
+    m_bendSmoothing = CSmoothing {};
+    m_pressure = 0.0f;
+    m_modWheel = 0.0f;
+    m_breath = 0.0f;
+}
+
+void CVoice::finishNote()
+{
+    m_amplitude = m_amplitudeIncrement = 0.0f;
+    m_finished = true;
+    CVoiceCommand& state = m_queue.front();
+    state.type = command::SoundOff;
+    state.number = 1;
+}
+
+// ---- note start and legato ------------------------------------------------------------------------
+
+void CVoice::noteStart(CTimbre& timbre, const CVoiceCommand& note)
+{
+    m_finished = false;
+    m_frequency = note.frequency;
+    m_retuneSmoothing = CSmoothing {};
+    if (m_settings.level.pitchBendRange < 0.0f)
+        m_pitchTarget = timbre.tuningBendFactor(note.key, m_bend);
+    m_pitchFactor = m_pitchTarget;
+    m_bendSmoothing = CSmoothing {};
+    m_lastFrequency = note.frequency;
+    m_lastVelocityGain = note.velocityGain;
+    m_lastKeyGain = note.keyGain;
+
+    const float tempo = timbre.hostBeatsPerSecond();
+    for (COscillator& osc : m_oscillators)
+        osc.clock().setHostTempo(tempo);
+    for (CLoopEnvelope& env : m_envelopes)
+        env.clock().setHostTempo(tempo);
+    m_portamentoClock.setHostTempo(tempo);
+    m_glide.on = false;
+
+    const COversamplingSettings& over = m_settings.oversampling;
+    const int setting = timbre.oscOversamplingSetting();
+    const bool high = (setting == 2 && over.mode != 0) || (setting == 1 && over.mode == 2) ||
+                      (setting == 1 && over.mode == 1 && m_sampleRate <= note.frequency * std::exp2(over.octaves));
+    m_oversampling = high ? 4 : 1;
+    for (COscillator& osc : m_oscillators) {
+        osc.setOversampling(m_oversampling);
+        osc.noteStart(0.0f, m_frequency * m_pitchFactor);
+    }
+    m_combination.noteStart();
+
+    m_feedbackInUse = false;
+    for (const COscillator& osc : m_oscillators) {
+        if (osc.isFeedback()) {
+            m_feedback.start(osc.frequency() * static_cast<float>(m_oversampling), m_sampleRate);
+            m_feedbackInUse = true;
+            break;
+        }
+    }
+    m_decimator.clear();
+
+    m_cutoff = trackedFrequency(m_settings.filter.frequency, note.key);
+    m_resonance = m_settings.filter.separate ? trackedFrequency(m_settings.filter.resonanceFrequency, note.key) : m_cutoff;
+    clearFilters();
+
+    CLoopEnvelope& amp = envelope(EEnvelope::Amplitude);
+    amp.noteStart(kCoarseGrid);
+    m_amplitude = amp.currentValue() * envelopeLevel();
+    m_amplitudeIncrement = 0.0f;
+
+    updatePanTargets();
+    for (CPanGain& g : m_pan) {
+        g.current = g.target;
+        g.increment = 0.0f;
+    }
+    m_queue.front().type = command::Held;
+}
+
+void CVoice::startGlide(int startAge, int length, const std::array<float, 5>& start, const std::array<float, 5>& target)
+{
+    m_glide.on = true;
+    m_glide.length = std::max(length, 0);
+    m_glide.startAge = startAge;
+    m_glide.endAge = startAge + m_glide.length;
+    m_glide.start = start;
+    m_glide.target = target;
+    for (size_t q = 0; q < start.size(); ++q)
+        m_glide.slope[q] = m_glide.length > 0 ? (target[q] - start[q]) / static_cast<float>(m_glide.length) : 0.0f;
+}
+
+void CVoice::legatoStart(CTimbre&, const CVoiceCommand& note)
+{
+    const std::array<float, 5> start = {m_frequency, m_cutoff, m_resonance, m_lastVelocityGain, m_lastKeyGain};
+    m_retuneTarget = note.frequency;
+    m_retuneSmoothing = CSmoothing {};
+    m_pitchFactor = m_pitchTarget;
+    m_bendSmoothing = CSmoothing {};
+    m_lastVelocityGain = note.velocityGain;
+    m_lastKeyGain = note.keyGain;
+    m_lastFrequency = note.frequency;
+
+    const float cutoff = trackedFrequency(m_settings.filter.frequency, note.key);
+    const float resonance =
+        m_settings.filter.separate ? trackedFrequency(m_settings.filter.resonanceFrequency, note.key) : cutoff;
+    const int length = static_cast<int>(m_settings.level.portamento / m_portamentoClock.beatsPerSecond() * m_sampleRate);
+    startGlide(note.time, length, start, {note.frequency, cutoff, resonance, note.velocityGain, note.keyGain});
+    // The glide starts from the running note's gains; the targets take over at the grid.
+    m_lastVelocityGain = start[GlideVelocity];
+    m_lastKeyGain = start[GlideKey];
+    m_queue.front().type = command::Held;
+}
+
+// ---- control grid ---------------------------------------------------------------------------------
+
+void CVoice::gridSix(CTimbre&, int age)
+{
+    bool retuned = m_retuneSmoothing.step(m_frequency, m_retuneTarget);
+    retuned = m_bendSmoothing.step(m_pitchFactor, m_pitchTarget) || retuned;
+    if (retuned)
+        updateOscillatorFrequencies();
+
+    for (CPanGain& g : m_pan) {
+        g.increment = (g.target - g.current) * kPanRamp;
+        if (std::fabs(g.increment) < kPanSettled) {
+            g.increment = 0.0f;
+            g.current = g.target;
+        }
+    }
+
+    CVoiceCommand& state = m_queue.front();
+    if (state.type == command::Stop) {
+        const CLoopEnvelope& amp = envelope(EEnvelope::Amplitude);
+        if (!amp.quickFadeRunning(age)) {
+            finishNote();
+            state.time = -1; // silent until the start of the next block, idle after it
+            return;
+        }
+        m_amplitude = amp.quickFade(age) * m_fadeStartLevel;
+        const float target = amp.quickFade(age + kFineGrid) * m_fadeStartLevel;
+        m_amplitudeIncrement = (target - m_amplitude) / static_cast<float>(kFineGrid);
+        return;
+    }
+    updatePanTargets();
+}
+
+void CVoice::gridTwentyFour(int age)
+{
+    CVoiceCommand& state = m_queue.front();
+    const bool held = state.type == command::Held;
+    if (held && m_glide.on) {
+        if (age < m_glide.endAge) {
+            const float t = static_cast<float>(age - m_glide.startAge);
+            m_frequency = m_glide.start[GlideFrequency] + t * m_glide.slope[GlideFrequency];
+            m_cutoff = m_glide.start[GlideCutoff] + t * m_glide.slope[GlideCutoff];
+            m_resonance = m_glide.start[GlideResonance] + t * m_glide.slope[GlideResonance];
+            m_lastVelocityGain = m_glide.start[GlideVelocity] + t * m_glide.slope[GlideVelocity];
+            m_lastKeyGain = m_glide.start[GlideKey] + t * m_glide.slope[GlideKey];
+        } else {
+            m_glide.on = false;
+            m_frequency = m_glide.target[GlideFrequency];
+            m_cutoff = m_glide.target[GlideCutoff];
+            m_resonance = m_glide.target[GlideResonance];
+            m_lastVelocityGain = m_glide.target[GlideVelocity];
+            m_lastKeyGain = m_glide.target[GlideKey];
+        }
+        updateOscillatorFrequencies();
+    }
+
+    CLoopEnvelope& amp = envelope(EEnvelope::Amplitude);
+    float value = 0.0f;
+    bool ended = false;
+    if (held) {
+        value = amp.advance();
+        ended = !amp.loopOn() && amp.atEndCell() && std::fabs(m_amplitude) <= kSilence;
+    } else if (amp.release()) {
+        value = amp.advanceRelease();
+        ended = !amp.releaseRunning();
+    } else {
+        value = amp.advanceRelease() * amp.releaseFade();
+        ended = amp.releaseFade() == 0.0f || (!amp.loopOn() && std::fabs(m_amplitude) <= kSilence);
+    }
+    if (ended) {
+        finishNote();
+        return;
+    }
+    const float target = envelopeLevel() * value;
+    const float difference = target - m_amplitude;
+    m_amplitudeIncrement = std::fabs(difference) <= kSilence ? 0.0f : difference / static_cast<float>(kCoarseGrid);
+}
+
+// ---- audio ------------------------------------------------------------------------------------------
+
+inline float CVoice::oscillatorSample(int age)
+{
+    const int steps = m_oversampling;
+    const double firstStep = static_cast<double>(age) * steps;
+    float out = 0.0f;
+    for (int s = 0; s < steps; ++s) {
+        const float o1 = m_oscillators[0].step();
+        const float o2 = m_oscillators[1].step();
+        const float o3 = m_oscillators[2].step();
+        const float x = m_combination.combine(m_oscillators, o1, o2, o3, firstStep + s);
+        out = steps == 1 ? x : out + m_decimator.tick(x);
+    }
+    if (m_feedbackInUse)
+        m_feedback.advanceRead();
+    return out;
+}
+
+void CVoice::renderAudio(float* left, float* right, int count, int age)
+{
+    for (int i = 0; i < count; ++i) {
+        float x = oscillatorSample(age + i);
+        if (m_feedbackInUse)
+            m_feedback.write(x);
+        m_amplitude += m_amplitudeIncrement;
+        x *= m_amplitude;
+        x = (std::fabs(x + 1.0f) - std::fabs(x - 1.0f)) * m_volumeGain;
+        m_pan[0].current += m_pan[0].increment;
+        m_pan[1].current += m_pan[1].increment;
+        left[i] += x * m_pan[0].current;
+        right[i] += x * m_pan[1].current;
+    }
+}
 
 } // namespace quorvix

@@ -1,9 +1,11 @@
 // One voice of a timbre: voice 0 plays the mono channel and holds the master copy of the parameters.
 #pragma once
 
+#include "dsp/combination_stage.h"
 #include "dsp/feedback_line.h"
 #include "dsp/loop_envelope.h"
 #include "dsp/oscillator.h"
+#include "dsp/tempo_clock.h"
 #include "dsp/wave_table.h"
 #include "engine/command_queue.h"
 #include "engine/voice_settings.h"
@@ -12,8 +14,33 @@
 
 namespace quorvix {
 
+class CTimbre;
+
 enum class EEnvelope { OscMod1, OscMod2, FilterMod1, FilterMod2, Amplitude };
 constexpr int kEnvelopeCount = 5;
+constexpr float kDefaultVolumeGain = 0.17677669f;
+
+// The second-order low-pass that brings four oversampled values back to one; its gain at 0 Hz is 0.25.
+struct CDecimator {
+    float x1 = 0.0f, x2 = 0.0f, y1 = 0.0f, y2 = 0.0f;
+    inline float tick(float x);
+    void clear() { *this = CDecimator {}; }
+    // Below 1e-11 on both recent outputs the filter has died out.
+    bool quiet() const { return std::fabs(y1) + std::fabs(y2) < 1e-11f; }
+};
+
+inline float CDecimator::tick(float x)
+{
+    constexpr float g = 0.024407774f;
+    constexpr float a1 = 0.942808985710144f;
+    constexpr float a2 = 0.33333298563957214f;
+    const float y = g * x + 2.0f * g * x1 + g * x2 + a1 * y1 - a2 * y2;
+    x2 = x1;
+    x1 = x;
+    y2 = y1;
+    y1 = y;
+    return y;
+}
 
 class CVoice {
 public:
@@ -28,10 +55,18 @@ public:
     // Drops the running sound and the queue at once.
     void silence();
 
+    // Walks the queue over frames voice samples and adds the voice's signal to left and right.
+    void render(CTimbre& timbre, float* left, float* right, int frames);
+    bool idle() const { return m_queueReset || m_queue.front().type == command::End; }
+
     COscillator& oscillator(int i) { return m_oscillators[static_cast<size_t>(i)]; }
     const COscillator& oscillator(int i) const { return m_oscillators[static_cast<size_t>(i)]; }
+    CCombinationStage& combination() { return m_combination; }
+    const CCombinationStage& combination() const { return m_combination; }
     CLoopEnvelope& envelope(EEnvelope e) { return m_envelopes[static_cast<size_t>(e)]; }
     const CLoopEnvelope& envelope(EEnvelope e) const { return m_envelopes[static_cast<size_t>(e)]; }
+    CTempoClock& portamentoClock() { return m_portamentoClock; }
+    const CTempoClock& portamentoClock() const { return m_portamentoClock; }
 
     CVoiceSettings& settings() { return m_settings; }
     const CVoiceSettings& settings() const { return m_settings; }
@@ -46,15 +81,110 @@ public:
     // Samples of the quick fade at the voice rate.
     int quickFadeLength() const { return envelope(EEnvelope::Amplitude).quickFadeLength(); }
 
+    float volumeGain() const { return m_volumeGain; }
+    void setVolumeGain(float gain) { m_volumeGain = gain; }
+    int oversamplingFactor() const { return m_oversampling; }
+    float pitchFactor() const { return m_pitchFactor; }
+    float amplitude() const { return m_amplitude; }
+    float leftGain() const { return m_pan[0].current; }
+    float rightGain() const { return m_pan[1].current; }
+    float modulationWheel() const { return m_modWheel; }
+    float breath() const { return m_breath; }
+    float pressure() const { return m_pressure; }
+    bool finished() const { return m_finished; }
+
 private:
+    struct CSmoothing {
+        int counter = 0; // 0: stopped
+        float coefficient = 0.0f;
+        void restart();
+        // One grid step of value towards target; true when the value changed.
+        bool step(float& value, float target);
+    };
+    struct CPanGain {
+        float target = 0.0f;
+        float current = 0.0f;
+        float increment = 0.0f;
+    };
+    // The five quantities of the portamento glide.
+    struct CGlide {
+        bool on = false;
+        int length = 0;
+        int startAge = 0;
+        int endAge = 0;
+        std::array<float, 5> start {};
+        std::array<float, 5> slope {};
+        std::array<float, 5> target {};
+    };
+    enum EGlide { GlideFrequency, GlideCutoff, GlideResonance, GlideVelocity, GlideKey };
+
+    // render walk
+    void prepareRunningState(CTimbre& timbre);
+    bool execute(CTimbre& timbre, CVoiceCommand& command, int position);
+    void noteStart(CTimbre& timbre, const CVoiceCommand& note);
+    void legatoStart(CTimbre& timbre, const CVoiceCommand& note);
+    void startGlide(int startAge, int length, const std::array<float, 5>& start, const std::array<float, 5>& target);
+    void resetRunningValues();
+    void resetControllers();
+    void finishNote();
+    void retimeGlide(float oldBeatsPerSecond, float newBeatsPerSecond);
+    void changeTempo(float beatsPerSecond);
+
+    // control grid
+    void gridSix(CTimbre& timbre, int age);
+    void gridTwentyFour(int age);
+    void updateOscillatorFrequencies();
+    void updatePanTargets();
+    float trackedFrequency(float hz, int key) const;
+    float panGain(float x) const;
+    float envelopeLevel() const;
+
+    // audio
+    void renderAudio(float* left, float* right, int count, int age);
+    inline float oscillatorSample(int age);
+    void clearFilters();
+
     CWaveTableReference m_tables;
     CFeedbackLine m_feedback;
-    std::array<COscillator, kOscillatorCount> m_oscillators;
+    CCombinationStage::Oscillators m_oscillators;
+    CCombinationStage m_combination;
     std::array<CLoopEnvelope, kEnvelopeCount> m_envelopes;
+    CTempoClock m_portamentoClock;
     CVoiceSettings m_settings;
+    float m_sampleRate = 44100.0f;
+
     int m_key = -1;
     CCommandQueue m_queue;
     bool m_queueReset = false;
+    bool m_finished = true;
+
+    float m_amplitude = 0.0f;
+    float m_amplitudeIncrement = 0.0f;
+    float m_fadeStartLevel = 0.0f;
+    float m_lastFrequency = 1.0f;
+    float m_lastVelocityGain = 0.0f;
+    float m_lastKeyGain = 1.0f;
+
+    float m_frequency = 1.0f;
+    float m_bend = 0.0f;
+    float m_pitchTarget = 1.0f;
+    float m_pitchFactor = 1.0f;
+    CSmoothing m_bendSmoothing;
+    float m_retuneTarget = 1.0f;
+    CSmoothing m_retuneSmoothing;
+    float m_pressure = 0.0f;
+    float m_modWheel = 0.0f;
+    float m_breath = 0.0f;
+
+    CGlide m_glide;
+    float m_cutoff = 2330.0f;    // key-tracked cutoff in use
+    float m_resonance = 2330.0f; // key-tracked resonance frequency in use
+    std::array<CPanGain, 2> m_pan;
+    float m_volumeGain = kDefaultVolumeGain;
+    int m_oversampling = 1;
+    bool m_feedbackInUse = false;
+    CDecimator m_decimator;
+    std::array<float, 4> m_steps {};
 };
 
 } // namespace quorvix

@@ -10,12 +10,6 @@ constexpr int kOscillatorCount = 3;
 constexpr int kModOscillatorCount = 4; // two in the oscillator section, two in the filter section
 constexpr double kInitPanAngle = 0.7853981633974483; // pi / 4, the middle
 
-struct CCombinationSettings {
-    std::array<float, kOscillatorCount> weights = {1.0f, 1.0f, 1.0f};
-    int operatorA = 0;
-    int operatorB = 0;
-};
-
 struct COversamplingSettings {
     int mode = 1;          // 0 "OFF", 1 "Frequency", 2 "Always"
     float octaves = 4.0f;  // threshold of "Frequency"
@@ -59,13 +53,11 @@ struct CLevelSettings {
     float mainVolume = 2.0f;     // gain
     double panAngle = kInitPanAngle;
     float portamento = 1.0f;     // beats
-    int portamentoSync = 0;
     float pitchBendRange = 2.0f; // semitones, -1 means the tuning's destination
     float dirtyTuning = 0.0f;    // semitones
 };
 
 struct CVoiceSettings {
-    CCombinationSettings combination;
     COversamplingSettings oversampling;
     std::array<CModOscillatorSettings, kModOscillatorCount> modOscillators;
     CShaperVoiceSettings shaper;

@@ -97,6 +97,7 @@ struct CTableBuilder {
                Show show)
     {
         CParameterRecord& r = add(number, name, label);
+        r.setVoice = [field, toEngine](CVoice& voice, float v) { field(voice.settings()) = static_cast<T>(toEngine(v)); };
         r.set = [field, toEngine](CTimbre& t, float v) {
             const T x = toEngine(v);
             onVoices(t, [&](Settings& s) { field(s) = x; });
@@ -119,6 +120,7 @@ struct CTableBuilder {
     void block(int number, const char* name, const char* label, ToEngine toEngine, Apply apply, Read read, Show show)
     {
         CParameterRecord& r = add(number, name, label);
+        r.setVoice = [toEngine, apply](CVoice& voice, float v) { apply(voice, toEngine(v)); };
         r.set = [toEngine, apply](CTimbre& t, float v) {
             const auto x = toEngine(v);
             for (CVoice& voice : t.voices())
@@ -202,21 +204,24 @@ void addOscillators(CTableBuilder& b)
         b.block(
             base + 6, n[6], kHalftones, same, [osc](CVoice& v, float x) { osc(v).setFine(x); },
             [osc](const CVoice& v) { return osc(v).fine(); }, [osc](const CVoice& v) { return truncText(osc(v).fine()); });
-        b.voice<float>(
-            base + 7, n[7], kPercent, [i](auto& s) -> auto& { return s.combination.weights[i]; }, same, same,
-            percentText);
+        b.block(
+            base + 7, n[7], kPercent, same, [i](CVoice& v, float x) { v.combination().setWeight(i, x); },
+            [i](const CVoice& v) { return v.combination().weight(i); },
+            [i](const CVoice& v) { return percentText(v.combination().weight(i)); });
     }
 }
 
 void addOscillatorCommon(CTableBuilder& b)
 {
-    auto operatorValue = [](int n) { return listValue(n, kOperatorCount); };
-    auto operatorText = [](int n) { return std::string(operatorName(n)); };
     auto toOperator = [](float v) { return quantizeChoice(v, 0, kOperatorCount - 1); };
-    b.voice<int>(49, "OSC 1&2 Mix", kMode, [](auto& s) -> auto& { return s.combination.operatorA; }, toOperator,
-                 operatorValue, operatorText);
-    b.voice<int>(50, "OSC 3&12 Mix", kMode, [](auto& s) -> auto& { return s.combination.operatorB; }, toOperator,
-                 operatorValue, operatorText);
+    b.block(
+        49, "OSC 1&2 Mix", kMode, toOperator, [](CVoice& v, int n) { v.combination().setOperatorA(n); },
+        [](const CVoice& v) { return listValue(v.combination().operatorA(), kOperatorCount); },
+        [](const CVoice& v) { return std::string(operatorName(v.combination().operatorA())); });
+    b.block(
+        50, "OSC 3&12 Mix", kMode, toOperator, [](CVoice& v, int n) { v.combination().setOperatorB(n); },
+        [](const CVoice& v) { return listValue(v.combination().operatorB(), kOperatorCount); },
+        [](const CVoice& v) { return std::string(operatorName(v.combination().operatorB())); });
 
     // One source for all three oscillators, read back from the first.
     b.block(
@@ -401,10 +406,11 @@ void addLevels(CTableBuilder& b)
         182, "Portamento", kBeats, [](auto& s) -> auto& { return s.level.portamento; },
         [](float v) { return static_cast<float>(quantizeChoice(v, 0, 127)) / kSixteenths; },
         [](float x) { return beatsValue(x, 0, 127); }, [](float x) { return formatDecimal(x); });
-    b.voice<int>(
-        183, "PortaSync", kSource, [](auto& s) -> auto& { return s.level.portamentoSync; },
-        [](float v) { return listChoice(v, kSyncKindCount); }, [](int k) { return listValue(k, kSyncKindCount); },
-        [](int k) { return std::string(syncKindName(k)); });
+    b.block(
+        183, "PortaSync", kSource, [](float v) { return listChoice(v, kSyncKindCount); },
+        [](CVoice& voice, int kind) { voice.portamentoClock().setKind(kind); },
+        [](const CVoice& voice) { return listValue(voice.portamentoClock().kind(), kSyncKindCount); },
+        [](const CVoice& voice) { return std::string(syncKindName(voice.portamentoClock().kind())); });
     b.voice<float>(184, "Dirty Tuning", kHalftones, [](auto& s) -> auto& { return s.level.dirtyTuning; },
                    [](float v) { return v; }, [](float x) { return x; }, [](float x) { return formatDecimal(x); });
 }

@@ -8,6 +8,7 @@
 namespace quorvix {
 
 class CTimbre;
+class CVoice;
 
 // Host index space: five blocks of 200 numbers (selected timbre, timbres 1 to 4),
 // then the editor commands, which no host sees.
@@ -51,6 +52,7 @@ struct CParameterRecord {
     const char* name = "UNKNOWN";
     const char* label = "***ERR***";
     std::function<void(CTimbre&, float)> set;          // v already within 0..1
+    std::function<void(CVoice&, float)> setVoice;      // one voice only; empty for timbre-wide values
     std::function<float(const CTimbre&)> get;          // recomputed from the engine value
     std::function<std::string(const CTimbre&)> display; // the host's display text
 };

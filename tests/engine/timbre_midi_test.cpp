@@ -44,7 +44,11 @@ protected:
         timbre.initialize();
         timbre.setSampleRate(44100.0f);
     }
-    void send(std::vector<CMidiEvent> events) { timbre.processEvents({events.data(), int(events.size())}, kMono, kPoly); }
+    void send(std::vector<CMidiEvent> events)
+    {
+        static const CMidiEvent none;
+        timbre.processEvents({events.empty() ? &none : events.data(), int(events.size())}, kMono, kPoly);
+    }
     std::vector<CCmd> queue(int voice) const
     {
         std::vector<CCmd> out;

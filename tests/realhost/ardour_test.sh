@@ -25,3 +25,9 @@ echo "scan: $info"
   || { cat "$work/render.log" >&2; fail "Ardour could not render through the plug-in"; }
 [ -s "$work/out.wav" ] || fail "Ardour wrote no WAV"
 echo "render: $(grep 'export ok' "$work/render.log")"
+# chord.txt holds a chord from 0 to 1.5 s: sound while it is held, silence after its release
+playing=$(python3 "$here/wav_level.py" "$work/out.wav" 0.2 1.4)
+after=$(python3 "$here/wav_level.py" "$work/out.wav" 1.7 2.0)
+echo "levels: $playing while held, $after after the release"
+awk -v p="$playing" 'BEGIN { exit !(p > 0.02) }' || fail "Ardour's render is silent while the chord is held"
+awk -v a="$after" 'BEGIN { exit !(a < 0.0001) }' || fail "the chord keeps sounding after its release"

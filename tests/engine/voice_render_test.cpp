@@ -1,0 +1,247 @@
+// Notes through CTimbre: timing, pitch, level, panorama, portamento, both qualities.
+#include "engine/timbre.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+namespace quorvix {
+namespace {
+
+constexpr int kPoly = 0;
+constexpr int kMono = 1;
+constexpr float kRate = 44100.0f;
+
+CMidiEvent midi(int delta, uint8_t status, uint8_t d1, uint8_t d2 = 0, int8_t detune = 0)
+{
+    CMidiEvent e;
+    e.deltaFrames = delta;
+    e.status = status;
+    e.data1 = d1;
+    e.data2 = d2;
+    e.detune = detune;
+    return e;
+}
+
+struct CBlock {
+    std::vector<float> left, right;
+    float peak() const
+    {
+        float p = 0.0f;
+        for (size_t i = 0; i < left.size(); ++i)
+            p = std::max({p, std::fabs(left[i]), std::fabs(right[i])});
+        return p;
+    }
+};
+
+class VoiceRenderTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        context.hostBeatsPerSecond = 2.0f; // 120 BPM
+        context.samplesPerBeat = kRate / 2.0f;
+        context.beatsPerSample = 2.0f / kRate;
+        context.samplePeriod = 1.0 / kRate;
+        timbre.attach(&context);
+        timbre.initialize();
+        timbre.setSampleRate(kRate);
+        timbre.setBlockSize(4096);
+    }
+    CBlock block(int frames, std::vector<CMidiEvent> events = {})
+    {
+        // An empty list still has storage: a list without storage would silence the timbre.
+        static const CMidiEvent none;
+        timbre.processEvents({events.empty() ? &none : events.data(), int(events.size())}, kMono, kPoly);
+        CBlock b {std::vector<float>(static_cast<size_t>(frames)), std::vector<float>(static_cast<size_t>(frames))};
+        timbre.render(b.left.data(), b.right.data(), frames);
+        return b;
+    }
+    void useSine() { timbre.setParameterValue(25, 16.5f / 54.0f); }
+
+    CEngineContext context;
+    CTimbre timbre;
+};
+
+TEST_F(VoiceRenderTest, NoteStartsAtItsOffset)
+{
+    const CBlock b = block(256, {midi(100, 0x90, 60, 100)});
+    for (int i = 0; i < 100; ++i)
+        ASSERT_EQ(b.left[static_cast<size_t>(i)], 0.0f) << "silence before sample 100, at " << i;
+    EXPECT_NE(b.left[101], 0.0f) << "the note sounds from sample 100 on";
+    EXPECT_EQ(timbre.voice(1).queue().front().type, command::Held);
+    EXPECT_EQ(timbre.voice(1).queue().front().time, 156) << "age 0 at sample 100";
+}
+
+TEST_F(VoiceRenderTest, NoteOffStartsTheReleaseAtItsPosition)
+{
+    block(100, {midi(0, 0x90, 60, 100)});
+    block(64, {midi(10, 0x80, 60, 0)}); // 10 samples before the note's grid point at 120
+    const CVoiceCommand& state = timbre.voice(1).queue().front();
+    EXPECT_EQ(state.type, command::NoteOff);
+    EXPECT_EQ(state.time, 54) << "the released state's age counts from the note-off";
+}
+
+TEST_F(VoiceRenderTest, ReleaseEndsTheNoteAndFreesTheVoice)
+{
+    block(2048, {midi(0, 0x90, 60, 100)});
+    block(256, {midi(0, 0x80, 60, 0)});
+    // the default release lasts 0.25 beats of its 10 beats per second clock: 25 ms
+    const CBlock tail = block(2048);
+    EXPECT_EQ(tail.left[2000], 0.0f);
+    block(64);
+    EXPECT_TRUE(timbre.voice(1).idle());
+    block(64, {});
+    EXPECT_EQ(timbre.voice(1).key(), -1);
+}
+
+TEST_F(VoiceRenderTest, PitchBendSmoothsOverTwentySixUpdates)
+{
+    block(240, {midi(0, 0x90, 60, 100)});
+    block(150, {midi(0, 0xE0, 127, 127)});
+    const float target = std::exp2(2.0f / 12.0f);
+    const CVoice& voice = timbre.voice(1);
+    EXPECT_GT(voice.pitchFactor(), 1.0f);
+    EXPECT_LT(voice.pitchFactor(), target - 1e-4f) << "not there after 25 updates";
+    block(6);
+    EXPECT_NEAR(voice.pitchFactor(), target, 1e-6f) << "there after 26 updates (156 samples)";
+    EXPECT_NEAR(voice.oscillator(0).frequency(), 261.6256f * target, 0.01f);
+}
+
+TEST_F(VoiceRenderTest, PanControllerCentres)
+{
+    // The controller reaches every voice first, so the note takes the released-voice path (N later).
+    block(256, {midi(0, 0xB0, 10, 64), midi(10, 0x90, 60, 100)});
+    const CVoice& voice = timbre.voice(1);
+    ASSERT_EQ(voice.queue().front().type, command::Held);
+    const float centre = 1.0f - 4.896816730499268f * 0.0625f + 3.5872676372528076f * 0.00390625f;
+    EXPECT_NEAR(voice.leftGain(), centre, 1e-6f);
+    EXPECT_NEAR(voice.rightGain(), centre, 1e-6f);
+    EXPECT_NEAR(centre, 0.708f, 0.001f);
+    block(64, {midi(0, 0xB0, 10, 0)});
+    block(2048);
+    EXPECT_NEAR(voice.leftGain(), 1.0f, 1e-4f) << "full left after the ramp";
+    EXPECT_NEAR(voice.rightGain(), 0.0f, 1e-4f);
+}
+
+TEST_F(VoiceRenderTest, OversamplingFollowsTheNoteFrequency)
+{
+    context.oscOversampling = 1; // "Frequency" mode with 4 octaves is the Init sound
+    block(64, {midi(0, 0x90, 100, 100, 41)}); // 2700 Hz
+    EXPECT_EQ(timbre.voice(1).oversamplingFactor(), 1);
+    block(64, {midi(0, 0x90, 101, 100, 4)}); // 2800 Hz
+    EXPECT_EQ(timbre.voice(2).oversamplingFactor(), 4);
+    context.oscOversampling = 0;
+    block(64, {midi(0, 0x90, 110, 100)});
+    EXPECT_EQ(timbre.voice(3).oversamplingFactor(), 1) << "the plug-in switch off";
+    context.oscOversampling = 2;
+    block(64, {midi(0, 0x90, 40, 100)});
+    EXPECT_EQ(timbre.voice(4).oversamplingFactor(), 4) << "on wherever the program allows it";
+}
+
+TEST_F(VoiceRenderTest, MonoPortaGlidesWithoutRestartingTheEnvelope)
+{
+    timbre.setParameterValue(185, 0.0f); // MonoPorta
+    block(4096, {midi(0, 0x90, 60, 100)});
+    const CVoice& voice = timbre.voice(0);
+    const float start = voice.oscillator(0).frequency();
+    EXPECT_NEAR(start, 261.6256f, 0.01f);
+    const float sustain = voice.amplitude();
+    EXPECT_GT(sustain, 0.1f);
+    block(4096, {midi(0, 0x90, 72, 100)}); // one beat of glide: 22050 samples at 120 BPM
+    const float during = voice.oscillator(0).frequency();
+    EXPECT_GT(during, start * 1.05f);
+    EXPECT_LT(during, start * 1.5f) << "an octave up takes a beat";
+    EXPECT_NEAR(voice.amplitude(), sustain, sustain * 0.05f) << "no new attack";
+    for (int i = 0; i < 6; ++i)
+        block(4096);
+    EXPECT_NEAR(voice.oscillator(0).frequency(), 2.0f * start, 0.01f);
+    block(4096, {midi(0, 0x80, 72, 0), midi(0, 0x80, 60, 0)});
+    block(4096);
+    block(64);
+    block(256, {midi(0, 0x90, 67, 100)});
+    EXPECT_EQ(timbre.voice(0).queue().front().type, command::Held) << "a fresh note after all keys are up";
+    EXPECT_NEAR(timbre.voice(0).oscillator(0).frequency(), 391.9954f, 0.01f) << "no glide into a fresh note";
+    EXPECT_EQ(timbre.noteCounter(), 2);
+}
+
+TEST_F(VoiceRenderTest, StopFadesAndTheVoiceIsIdleABlockLater)
+{
+    timbre.setParameterValue(185, 1.5f / 17.0f); // one voice
+    block(1024, {midi(0, 0x90, 60, 100)});
+    const CBlock b = block(512, {midi(0, 0x90, 64, 100)}); // steals: Stop, then the new note N later
+    EXPECT_NE(b.left[60], 0.0f) << "the old note fades out over N samples";
+    EXPECT_EQ(timbre.voice(1).key(), 64);
+    EXPECT_EQ(timbre.voice(1).queue().front().type, command::Held);
+}
+
+TEST_F(VoiceRenderTest, SystemResetEndsARunningNote)
+{
+    block(1024, {midi(0, 0x90, 60, 100)});
+    block(256, {midi(0, 0xFF, 0, 0)});
+    for (int i = 0; i < 8; ++i) {
+        const CBlock b = block(1024);
+        EXPECT_EQ(b.peak(), 0.0f) << "block " << i << ": the note does not come back";
+    }
+    EXPECT_TRUE(timbre.voice(1).idle());
+}
+
+TEST_F(VoiceRenderTest, HighQualityRendersAndFallsSilent)
+{
+    timbre.setParameterValue(1011, 1.0f);
+    ASSERT_EQ(timbre.quality(), 4);
+    const CBlock note = block(512, {midi(100, 0x90, 69, 100)});
+    EXPECT_EQ(note.left[99], 0.0f);
+    EXPECT_GT(note.peak(), 0.01f);
+    block(2048, {midi(0, 0x80, 69, 0)});
+    for (int i = 0; i < 40; ++i)
+        block(1024);
+    std::vector<float> left(256, 0.125f), right(256, -0.5f);
+    timbre.render(left.data(), right.data(), 256);
+    for (size_t i = 0; i < left.size(); ++i) {
+        ASSERT_EQ(left[i], 0.125f) << "an idle High timbre leaves the outputs untouched";
+        ASSERT_EQ(right[i], -0.5f);
+    }
+}
+
+TEST_F(VoiceRenderTest, SineHasTheKeysFrequency)
+{
+    useSine();
+    const CBlock b = block(8192, {midi(0, 0x90, 69, 127)});
+    int crossings = 0;
+    for (size_t i = 4097; i < 8192; ++i)
+        if (b.left[i - 1] < 0.0f && b.left[i] >= 0.0f)
+            ++crossings;
+    EXPECT_NEAR(crossings, 4095.0 * 440.0 / kRate, 1.0);
+}
+
+TEST(CombinationOperators, Formulas)
+{
+    struct {
+        int op;
+        float a, b, w;
+        bool stageB;
+        float result;
+    } cases[] = {
+        {op::Mix, 0.5f, 0.4f, 0.0f, false, 0.5f},         {op::Mix, 0.5f, 0.4f, 0.5f, false, 0.7f},
+        {op::SqrMix, -0.5f, 0.5f, 1.0f, false, -0.25f},   {op::SqrMix, -0.5f, 0.5f, 1.0f, true, -0.75f},
+        {op::Ring, 0.5f, 0.4f, 1.0f, false, 0.2f},        {op::Ring, 0.5f, 0.4f, 0.0f, false, 0.5f},
+        {op::Ring2, 0.5f, 1.0f, 1.0f, false, 0.5f},       {op::Diff, 0.5f, -0.5f, 1.0f, false, -1.0f},
+        {op::Diff, 0.5f, 0.25f, 1.0f, false, -0.25f},     {op::Min, 0.8f, -0.3f, 1.0f, false, 0.3f / 1.001f},
+        {op::Max, 0.2f, -0.6f, 1.0f, false, 0.6f},        {op::Reflection, 0.8f, 0.5f, 1.0f, false, 0.2f},
+        {op::Reflection, 0.3f, 0.5f, 1.0f, false, 0.3f},  {op::Reflection, -0.8f, 0.5f, 1.0f, false, 1.8f},
+        {op::Reflection2, 0.8f, -0.5f, 1.0f, false, 0.2f}, {op::Reflection2, -0.8f, 0.5f, 1.0f, false, -0.2f},
+        {op::Reflection2, -0.3f, 0.5f, 1.0f, false, -0.3f}, {op::BitDepth, 0.3f, 1.0f, 1.0f, false, 0.0f},
+        {op::BitDepth, 0.7f, 1.0f, 1.0f, false, 0.500015f}, {op::BitDepth2, 0.3f, 0.5f, 1.0f, false, 0.2500153f},
+        {op::Complex, 1.0f, 1.0f, 1.0f, false, 0.25f},    {op::Complex, 0.0f, -1.0f, 1.0f, false, -0.5f},
+        {op::ComplexSoft, 0.0f, 0.5f, 1.0f, false, 0.999998f},
+    };
+    for (const auto& c : cases)
+        EXPECT_NEAR(CCombinationStage::formula(c.op, c.a, c.b, c.w, c.stageB), c.result, 1e-5f)
+            << "operator " << c.op << " a " << c.a << " b " << c.b << " w " << c.w;
+    const float step = CCombinationStage::formula(op::BitDepth, 0.123456f, -1.0f, 1.0f, false);
+    EXPECT_NEAR(std::fmod(step, 1.52587890625e-05f), 0.0f, 1e-9f) << "w b = -1 quantizes with 2^-16";
+}
+
+} // namespace
+} // namespace quorvix

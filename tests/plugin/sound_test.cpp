@@ -1,0 +1,72 @@
+#include "plugin_fixture.h"
+
+#include "plugin/vst2abi.h"
+
+#include <cmath>
+
+namespace qtest {
+namespace {
+
+constexpr int kBlock = 512;
+constexpr double kRate = 44100.0;
+
+class SoundTest : public PluginTest {
+protected:
+    std::vector<float> left = std::vector<float>(kBlock), right = std::vector<float>(kBlock);
+    std::vector<float> recorded;
+    void renderBlock(const std::vector<qhost::CMidiMessage>& events = {})
+    {
+        if (!events.empty())
+            plugin().sendMidi(events);
+        float* outputs[2] = {left.data(), right.data()};
+        plugin().processReplacing(outputs, kBlock);
+        recorded.insert(recorded.end(), left.begin(), left.end());
+    }
+};
+
+TEST_F(SoundTest, NoteOnChannelOneSoundsAt440Hz)
+{
+    plugin().setParameter(225, 16.5f / 54.0f); // OSC1 1st wave of timbre 1: "Sine"
+    ASSERT_EQ(plugin().parameterDisplay(225), "Sine");
+    renderBlock({{100, {0x90, 69, 127}}});
+    for (int i = 0; i < 100; ++i)
+        ASSERT_EQ(recorded[static_cast<size_t>(i)], 0.0f) << "silent before the note's deltaFrames, at " << i;
+    EXPECT_NE(recorded[102], 0.0f);
+    for (int b = 0; b < 40; ++b)
+        renderBlock();
+    int crossings = 0;
+    const size_t from = 8192, to = recorded.size();
+    for (size_t i = from + 1; i < to; ++i)
+        if (recorded[i - 1] < 0.0f && recorded[i] >= 0.0f)
+            ++crossings;
+    const double seconds = double(to - from - 1) / kRate;
+    EXPECT_NEAR(crossings / seconds, 440.0, 1.5) << "key 69 is A 440";
+    float peak = 0.0f;
+    for (size_t i = from; i < to; ++i)
+        peak = std::max(peak, std::fabs(recorded[i]));
+    EXPECT_GT(peak, 0.05f);
+
+    renderBlock({{0, {0x80, 69, 0}}});
+    for (int b = 0; b < 4; ++b) // the release lasts 25 ms, about 2.2 blocks
+        renderBlock();
+    for (size_t i = recorded.size() - kBlock; i < recorded.size(); ++i)
+        ASSERT_EQ(recorded[i], 0.0f) << "silent after note-off and release";
+}
+
+TEST_F(SoundTest, OnlyTheTimbresChannelsSound)
+{
+    renderBlock({{0, {0x92, 60, 100}}, {0, {0x97, 64, 100}}}); // channels 3 and 8: timbres 2 and 4
+    for (int b = 0; b < 4; ++b)
+        renderBlock();
+    for (float s : recorded)
+        ASSERT_EQ(s, 0.0f) << "mono timbral mode plays timbre 1 only";
+    renderBlock({{0, {0x91, 60, 100}}}); // channel 2: timbre 1's mono channel
+    renderBlock();
+    float peak = 0.0f;
+    for (float s : left)
+        peak = std::max(peak, std::fabs(s));
+    EXPECT_GT(peak, 0.01f);
+}
+
+} // namespace
+} // namespace qtest
