@@ -28,7 +28,17 @@ constexpr CControllerTarget kControllerTargets[] = {
 
 } // namespace
 
-CTimbre::CTimbre() = default;
+CTimbre::CTimbre()
+{
+    m_shaper.setLimiter(m_settings.shaper.limiter);
+    rebuildShaper();
+}
+
+void CTimbre::rebuildShaper()
+{
+    const CShaperTableSettings& s = m_settings.shaper;
+    m_shaper.build(s.shape1, s.shape2, s.parameter, s.smooth);
+}
 
 void CTimbre::attach(const CEngineContext* context) { m_context = context; }
 

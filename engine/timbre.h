@@ -74,6 +74,11 @@ public:
     double beatsSinceFirstKey(int position) const { return m_clocks[2].at(position, beatsPerVoiceSample()); }
     double secondsSinceFirstKey(int position) const { return m_clocks[3].at(position, secondsPerVoiceSample()); }
 
+    CShaperTable& shaperTable() { return m_shaper; }
+    const CShaperTable& shaperTable() const { return m_shaper; }
+    // Rebuilds the shaper curve from the timbre's shaper settings.
+    void rebuildShaper();
+
     int noteCounter() const { return m_noteCounter; }
     bool soundOffRequested() const { return m_soundOff; }
     void clearSoundOff() { m_soundOff = false; }
@@ -138,6 +143,7 @@ private:
     std::array<CVoice, kVoiceCount> m_voices;
     CTimbreSettings m_settings;
 
+    CShaperTable m_shaper;
     CTempoClock m_tempoClock;
     bool m_tempoChanged = false;
     std::array<CClock, 4> m_clocks;

@@ -42,6 +42,9 @@ CVoice::CVoice()
     m_oscillators[1].setWaves(0, 0);
     m_oscillators[2].setWaves(0, 0);
     m_portamentoClock.setKind(kMidiSyncKind);
+    m_filterA.setTypeAsStageA(m_settings.filter.type);
+    m_filterB.setTypeAsStageB(m_settings.filter.type);
+    setResonance(m_settings.filter.resonance);
 }
 
 void CVoice::setSampleRate(float rate)
@@ -52,6 +55,10 @@ void CVoice::setSampleRate(float rate)
     for (CLoopEnvelope& env : m_envelopes)
         env.setSampleRate(rate);
     m_portamentoClock.setSampleRate(rate);
+    m_filterA.setSampleRate(rate);
+    m_filterB.setSampleRate(rate);
+    m_resonator.setSampleRate(rate);
+    m_dcBlocker.setSampleRate(rate);
 }
 
 void CVoice::initialize()
@@ -77,7 +84,92 @@ void CVoice::silence()
     clearFilters();
 }
 
-void CVoice::clearFilters() { m_decimator.clear(); }
+void CVoice::clearFilters()
+{
+    m_decimator.clear();
+    m_filterA.clear();
+    m_filterB.clear();
+    m_resonator.clear();
+    m_dcBlocker.clear();
+}
+
+// ---- shaper and filter settings ---------------------------------------------------------------------
+
+void CVoice::setShaperGain(float gain)
+{
+    m_settings.shaper.gain = gain;
+    m_shaperGain = gain;
+}
+
+void CVoice::setShaperPosition(float position)
+{
+    m_settings.shaper.position = position;
+    m_shaperPosition = position;
+}
+
+void CVoice::setShaperMix(float mix)
+{
+    m_settings.shaper.mix = mix;
+    m_shaperMix = mix;
+}
+
+void CVoice::setFilterType(int type)
+{
+    m_settings.filter.type = type;
+    m_filterA.setTypeAsStageA(type);
+    m_filterB.setTypeAsStageB(type);
+}
+
+void CVoice::setFilterLevel(int sections)
+{
+    m_settings.filter.level = sections;
+    m_filterA.setSections(sections);
+    m_filterB.setSections(sections);
+}
+
+void CVoice::setFilterParameter(float p)
+{
+    m_settings.filter.parameter = p;
+    m_filterA.setParameter(-8.0 * p - 1.0);
+    m_filterB.setParameter(p);
+}
+
+void CVoice::setFilterFrequency(float hz)
+{
+    const float factor = m_cutoff / m_settings.filter.frequency;
+    m_settings.filter.frequency = hz;
+    m_cutoff = hz * factor;
+    applyCutoff();
+}
+
+void CVoice::setResonanceSeparate(bool on)
+{
+    m_settings.filter.separate = on;
+    applyResonanceFrequency();
+}
+
+void CVoice::setResonanceFrequency(float hz)
+{
+    const float factor = m_resonance / m_settings.filter.resonanceFrequency;
+    m_settings.filter.resonanceFrequency = hz;
+    m_resonance = hz * factor;
+    applyResonanceFrequency();
+}
+
+void CVoice::setResonance(float r)
+{
+    m_settings.filter.resonance = r;
+    m_resonator.setQuality(16.0 * r + 1.0);
+}
+
+void CVoice::applyCutoff()
+{
+    m_filterA.setFrequency(m_cutoff);
+    m_filterB.setFrequency(m_cutoff);
+    applyResonanceFrequency();
+}
+
+void CVoice::applyResonanceFrequency() { m_resonator.setFrequency(m_settings.filter.separate ? m_resonance : m_cutoff); }
 
 // ---- smoothing, panorama, tracking --------------------------------------------------------------
 
@@ -146,6 +238,7 @@ void CVoice::render(CTimbre& timbre, float* left, float* right, int frames)
     }
     if (m_queue.front().type == command::End)
         return;
+    m_shaper = &timbre.shaperTable();
     m_queue[m_queue.size() - 1].time = -frames;
     int pos = 0;
     if (m_queue.front().time < 0) {
@@ -416,9 +509,15 @@ void CVoice::noteStart(CTimbre& timbre, const CVoiceCommand& note)
     }
     m_decimator.clear();
 
-    m_cutoff = trackedFrequency(m_settings.filter.frequency, note.key);
-    m_resonance = m_settings.filter.separate ? trackedFrequency(m_settings.filter.resonanceFrequency, note.key) : m_cutoff;
+    m_shaperGain = m_settings.shaper.gain;
+    m_shaperPosition = m_settings.shaper.position;
+    m_shaperMix = m_settings.shaper.mix;
     clearFilters();
+    m_cutoff = trackedFrequency(m_settings.filter.frequency, note.key);
+    m_resonance = trackedFrequency(m_settings.filter.resonanceFrequency, note.key);
+    applyCutoff();
+    m_filterA.setParameter(-8.0 * m_settings.filter.parameter - 1.0);
+    m_filterB.setParameter(m_settings.filter.parameter);
 
     CLoopEnvelope& amp = envelope(EEnvelope::Amplitude);
     amp.noteStart(kCoarseGrid);
@@ -457,8 +556,7 @@ void CVoice::legatoStart(CTimbre&, const CVoiceCommand& note)
     m_lastFrequency = note.frequency;
 
     const float cutoff = trackedFrequency(m_settings.filter.frequency, note.key);
-    const float resonance =
-        m_settings.filter.separate ? trackedFrequency(m_settings.filter.resonanceFrequency, note.key) : cutoff;
+    const float resonance = trackedFrequency(m_settings.filter.resonanceFrequency, note.key);
     const int length = static_cast<int>(m_settings.level.portamento / m_portamentoClock.beatsPerSecond() * m_sampleRate);
     startGlide(note.time, length, start, {note.frequency, cutoff, resonance, note.velocityGain, note.keyGain});
     // The glide starts from the running note's gains; the targets take over at the grid.
@@ -521,6 +619,7 @@ void CVoice::gridTwentyFour(int age)
             m_lastKeyGain = m_glide.target[GlideKey];
         }
         updateOscillatorFrequencies();
+        applyCutoff();
     }
 
     CLoopEnvelope& amp = envelope(EEnvelope::Amplitude);
@@ -547,16 +646,24 @@ void CVoice::gridTwentyFour(int age)
 
 // ---- audio ------------------------------------------------------------------------------------------
 
+inline float CVoice::shape(float x) const
+{
+    return m_shaper->lookup(x * m_shaperGain + m_shaperPosition) * m_shaperMix + x * (1.0f - m_shaperMix);
+}
+
 inline float CVoice::oscillatorSample(int age)
 {
     const int steps = m_oversampling;
+    const bool preShaper = !m_settings.shaper.postFilter;
     const double firstStep = static_cast<double>(age) * steps;
     float out = 0.0f;
     for (int s = 0; s < steps; ++s) {
         const float o1 = m_oscillators[0].step();
         const float o2 = m_oscillators[1].step();
         const float o3 = m_oscillators[2].step();
-        const float x = m_combination.combine(m_oscillators, o1, o2, o3, firstStep + s);
+        float x = m_combination.combine(m_oscillators, o1, o2, o3, firstStep + s);
+        if (preShaper)
+            x = shape(x);
         out = steps == 1 ? x : out + m_decimator.tick(x);
     }
     if (m_feedbackInUse)
@@ -564,12 +671,34 @@ inline float CVoice::oscillatorSample(int age)
     return out;
 }
 
+// The main filter as the type combines its stages: A alone, A and B in parallel, A then B.
+inline float CVoice::filter(float x)
+{
+    switch (m_settings.filter.type) {
+    case 2:
+    case 5:
+    case 8:
+        return m_filterB.tick(x) + m_filterA.tick(x);
+    case 7:
+        return m_filterB.tick(m_filterA.tick(x));
+    default:
+        return m_filterA.tick(x);
+    }
+}
+
 void CVoice::renderAudio(float* left, float* right, int count, int age)
 {
+    const float weight = m_settings.filter.resonanceWeight;
+    const float dry = (1.0f - weight) / 2.0f;
+    const bool postShaper = m_settings.shaper.postFilter;
     for (int i = 0; i < count; ++i) {
-        float x = oscillatorSample(age + i);
+        float x = filter(oscillatorSample(age + i));
+        x = m_resonator.tick(x) * weight + x * dry;
+        if (postShaper)
+            x = shape(x);
         if (m_feedbackInUse)
             m_feedback.write(x);
+        x = m_dcBlocker.tick(x);
         m_amplitude += m_amplitudeIncrement;
         x *= m_amplitude;
         x = (std::fabs(x + 1.0f) - std::fabs(x - 1.0f)) * m_volumeGain;

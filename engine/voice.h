@@ -2,9 +2,13 @@
 #pragma once
 
 #include "dsp/combination_stage.h"
+#include "dsp/dc_blocker.h"
 #include "dsp/feedback_line.h"
 #include "dsp/loop_envelope.h"
 #include "dsp/oscillator.h"
+#include "dsp/pole_filter.h"
+#include "dsp/resonator.h"
+#include "dsp/shaper_table.h"
 #include "dsp/tempo_clock.h"
 #include "dsp/wave_table.h"
 #include "engine/command_queue.h"
@@ -65,6 +69,34 @@ public:
     const CCombinationStage& combination() const { return m_combination; }
     CLoopEnvelope& envelope(EEnvelope e) { return m_envelopes[static_cast<size_t>(e)]; }
     const CLoopEnvelope& envelope(EEnvelope e) const { return m_envelopes[static_cast<size_t>(e)]; }
+    CPoleFilter& filterA() { return m_filterA; }
+    const CPoleFilter& filterA() const { return m_filterA; }
+    CPoleFilter& filterB() { return m_filterB; }
+    const CPoleFilter& filterB() const { return m_filterB; }
+    CResonator& resonator() { return m_resonator; }
+    const CResonator& resonator() const { return m_resonator; }
+
+    // Shaper values of the voice; the curve itself belongs to the timbre.
+    void setShaperGain(float gain);
+    void setShaperPosition(float position);
+    void setShaperMix(float mix);
+    void setPostFilter(bool on) { m_settings.shaper.postFilter = on; }
+    void setShaperLimiter(bool on) { m_settings.shaper.limiter = on; }
+    // Filter and resonance settings; frequencies in Hz before key tracking.
+    void setFilterType(int type);
+    void setFilterLevel(int sections);
+    void setFilterParameter(float p);
+    void setFilterFrequency(float hz);
+    void setResonanceWeight(float w) { m_settings.filter.resonanceWeight = w; }
+    void setResonanceSeparate(bool on);
+    void setResonanceFrequency(float hz);
+    // r = v squared; the resonator's Q is 16 r + 1.
+    void setResonance(float r);
+    void setKeyMid(int key) { m_settings.filter.keyMid = key; }
+    void setKeySlope(float slope) { m_settings.filter.keySlope = slope; }
+    float cutoffInUse() const { return m_cutoff; }
+    float resonanceFrequencyInUse() const { return m_resonance; }
+
     CTempoClock& portamentoClock() { return m_portamentoClock; }
     const CTempoClock& portamentoClock() const { return m_portamentoClock; }
 
@@ -142,7 +174,11 @@ private:
     // audio
     void renderAudio(float* left, float* right, int count, int age);
     inline float oscillatorSample(int age);
+    inline float shape(float x) const;
+    inline float filter(float x);
     void clearFilters();
+    void applyCutoff();
+    void applyResonanceFrequency();
 
     CWaveTableReference m_tables;
     CFeedbackLine m_feedback;
@@ -150,6 +186,14 @@ private:
     CCombinationStage m_combination;
     std::array<CLoopEnvelope, kEnvelopeCount> m_envelopes;
     CTempoClock m_portamentoClock;
+    CPoleFilter m_filterA;
+    CPoleFilter m_filterB;
+    CResonator m_resonator;
+    CDcBlocker m_dcBlocker;
+    const CShaperTable* m_shaper = nullptr;
+    float m_shaperGain = 0.33333334f; // values in use, with modulation
+    float m_shaperPosition = 0.0f;
+    float m_shaperMix = 1.0f;
     CVoiceSettings m_settings;
     float m_sampleRate = 44100.0f;
 

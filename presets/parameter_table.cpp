@@ -298,77 +298,114 @@ void addModOscillators(CTableBuilder& b)
 
 void addShaper(CTableBuilder& b)
 {
+    // The curve belongs to the timbre: a change of its settings rebuilds it.
+    auto curve = [](auto field) {
+        return [field](auto& s) -> auto& { return field(s.shaper); };
+    };
+    auto rebuilt = [&b](int number, const char* name, const char* label, auto field, auto toEngine, auto toValue,
+                        auto show) {
+        b.timbre<decltype(toEngine(0.0f, {}))>(number, name, label, field, toEngine, toValue, show);
+        CParameterRecord& r = b.records[number];
+        auto set = r.set;
+        r.set = [set](CTimbre& t, float v) {
+            set(t, v);
+            t.rebuildShaper();
+        };
+    };
     auto shapeChoice = [](float v, int) { return listChoice(v, kShapeCount); };
     auto shapeValue = [](int n) { return listValue(n, kShapeCount); };
-    b.timbre<int>(96, "OSC Shape 2", kShape, [](auto& s) -> auto& { return s.shaper.shape2; }, shapeChoice,
-                  shapeValue, [](int n) { return std::string(shapeName(n, true)); });
-    b.timbre<int>(97, "OSC Shape 1", kShape, [](auto& s) -> auto& { return s.shaper.shape1; }, shapeChoice,
-                  shapeValue, [](int n) { return std::string(shapeName(n, false)); });
+    rebuilt(96, "OSC Shape 2", kShape, curve([](auto& s) -> auto& { return s.shape2; }), shapeChoice, shapeValue,
+            [](int n) { return std::string(shapeName(n, true)); });
+    rebuilt(97, "OSC Shape 1", kShape, curve([](auto& s) -> auto& { return s.shape1; }), shapeChoice, shapeValue,
+            [](int n) { return std::string(shapeName(n, false)); });
     auto direct = [](float v, float) { return v; };
     auto same = [](float x) { return x; };
     auto threeDecimals = [](float x) { return cutToThreeDecimals(formatDecimal(x)); };
-    b.timbre<float>(98, "ShapeParam", kPercent, [](auto& s) -> auto& { return s.shaper.parameter; },
-                    direct, same, threeDecimals);
-    b.timbre<float>(99, "ShapeSmooth", kPercent, [](auto& s) -> auto& { return s.shaper.smooth; }, direct,
-                    same, threeDecimals);
+    rebuilt(98, "ShapeParam", kPercent, curve([](auto& s) -> auto& { return s.parameter; }), direct, same,
+            threeDecimals);
+    rebuilt(99, "ShapeSmooth", kPercent, curve([](auto& s) -> auto& { return s.smooth; }), direct, same,
+            threeDecimals);
 
-    b.voice<float>(
-        100, "ShapeGain", kDecibel, [](auto& s) -> auto& { return s.shaper.gain; },
-        [](float v) { return kShapeGainScale * v + kShapeGainOffset; },
-        [](float x) { return (x - kShapeGainOffset) * kShapeGainRead; },
-        [](float x) { return cutToThreeDecimals(formatDecibel(x)); });
-    b.voice<float>(
-        101, "ShapePos.", kBlank, [](auto& s) -> auto& { return s.shaper.position; },
-        [](float v) { return 2.0f * v - 1.0f; }, [](float x) { return (x + 1.0f) / 2.0f; }, threeDecimals);
-    b.voice<bool>(102, "PostFilter", kBoolean, [](auto& s) -> auto& { return s.shaper.postFilter; }, isOn,
-                  onValue, [](bool on) { return std::string(onText(on)); });
+    b.block(
+        100, "ShapeGain", kDecibel, [](float v) { return kShapeGainScale * v + kShapeGainOffset; },
+        [](CVoice& v, float x) { v.setShaperGain(x); },
+        [](const CVoice& v) { return (v.settings().shaper.gain - kShapeGainOffset) * kShapeGainRead; },
+        [](const CVoice& v) { return cutToThreeDecimals(formatDecibel(v.settings().shaper.gain)); });
+    b.block(
+        101, "ShapePos.", kBlank, [](float v) { return 2.0f * v - 1.0f; },
+        [](CVoice& v, float x) { v.setShaperPosition(x); },
+        [](const CVoice& v) { return (v.settings().shaper.position + 1.0f) / 2.0f; },
+        [threeDecimals](const CVoice& v) { return threeDecimals(v.settings().shaper.position); });
+    b.block(
+        102, "PostFilter", kBoolean, isOn, [](CVoice& v, bool on) { v.setPostFilter(on); },
+        [](const CVoice& v) { return onValue(v.settings().shaper.postFilter); },
+        [](const CVoice& v) { return std::string(onText(v.settings().shaper.postFilter)); });
 
     // Both the timbre's table and the voices keep the limiter switch.
     CParameterRecord& limiter = b.add(103, "LimiterBug", kBoolean);
     limiter.set = [](CTimbre& t, float v) {
         t.settings().shaper.limiter = isOn(v);
-        onVoices(t, [&](Settings& s) { s.shaper.limiter = isOn(v); });
+        t.shaperTable().setLimiter(isOn(v));
+        for (CVoice& voice : t.voices())
+            voice.setShaperLimiter(isOn(v));
     };
     limiter.get = [](const CTimbre& t) { return onValue(master(t).shaper.limiter); };
     limiter.display = [](const CTimbre& t) { return std::string(onText(master(t).shaper.limiter)); };
 
-    b.voice<float>(104, "ShapeMix", kPercent, [](auto& s) -> auto& { return s.shaper.mix; }, same, same,
-                   percentText);
+    b.block(
+        104, "ShapeMix", kPercent, same, [](CVoice& v, float x) { v.setShaperMix(x); },
+        [](const CVoice& v) { return v.settings().shaper.mix; },
+        [](const CVoice& v) { return percentText(v.settings().shaper.mix); });
 }
 
 void addFilter(CTableBuilder& b)
 {
     auto same = [](float x) { return x; };
-    b.voice<int>(
-        105, "Filter", kType, [](auto& s) -> auto& { return s.filter.type; },
-        [](float v) { return std::min(static_cast<int>(9.0f * v + 0.4f), kFilterTypeCount - 1); },
-        [](int n) { return static_cast<float>(n) / 9.0f; }, [](int n) { return std::string(filterTypeName(n)); });
-    b.voice<int>(
-        106, "Level", kType, [](auto& s) -> auto& { return s.filter.level; },
-        [](float v) { return quantizeChoice(v, 1, 8); }, [](int n) { return static_cast<float>(n - 1) / 7.0f; },
-        [](int n) { return formatInteger(n); });
-    b.voice<float>(107, "FiltParam", kPercent, [](auto& s) -> auto& { return s.filter.parameter; }, same, same,
-                   percentText);
-    b.voice<float>(108, "FiltFreq", kHz, [](auto& s) -> auto& { return s.filter.frequency; }, filterFrequency,
-                   filterFrequencyValue, [](float x) { return truncText(x); });
-    b.voice<float>(109, "ResWeight", kPercent, [](auto& s) -> auto& { return s.filter.resonanceWeight; }, same,
-                   same, percentText);
-    b.voice<bool>(110, "Res.Sep.", kBoolean, [](auto& s) -> auto& { return s.filter.separate; }, isOn, onValue,
-                  [](bool on) { return std::string(onText(on)); });
-    b.voice<float>(111, "Res.Freq.", kHz, [](auto& s) -> auto& { return s.filter.resonanceFrequency; },
-                   filterFrequency, filterFrequencyValue, [](float x) { return truncText(x); });
-    b.voice<float>(
-        112, "Resonance", kBlank, [](auto& s) -> auto& { return s.filter.resonance; },
-        [](float v) { return v * v; }, [](float x) { return std::sqrt(x); },
-        [](float x) { return cutToThreeDecimals(formatDecimal(std::sqrt(x))); });
-    b.voice<int>(
-        113, "KeybMid", kNote, [](auto& s) -> auto& { return s.filter.keyMid; },
-        [](float v) { return quantizeChoice(v, 0, 127); }, [](int n) { return choiceToValue(n, 0, 127); },
-        [](int n) { return formatInteger(n); });
-    b.voice<float>(
-        114, "KeybSlope", " %Freq/Note ", [](auto& s) -> auto& { return s.filter.keySlope; },
-        [](float v) { return v / kKeySlopeScale; }, [](float x) { return kKeySlopeScale * x; },
-        [](float x) { return formatDecimal(kKeySlopeDisplay * x); });
+    auto filter = [](const CVoice& v) -> const CFilterSettings& { return v.settings().filter; };
+    b.block(
+        105, "Filter", kType, [](float v) { return std::min(static_cast<int>(9.0f * v + 0.4f), kFilterTypeCount - 1); },
+        [](CVoice& v, int n) { v.setFilterType(n); },
+        [filter](const CVoice& v) { return static_cast<float>(filter(v).type) / 9.0f; },
+        [filter](const CVoice& v) { return std::string(filterTypeName(filter(v).type)); });
+    b.block(
+        106, "Level", kType, [](float v) { return quantizeChoice(v, 1, 8); },
+        [](CVoice& v, int n) { v.setFilterLevel(n); },
+        [filter](const CVoice& v) { return static_cast<float>(filter(v).level - 1) / 7.0f; },
+        [filter](const CVoice& v) { return formatInteger(filter(v).level); });
+    b.block(
+        107, "FiltParam", kPercent, same, [](CVoice& v, float p) { v.setFilterParameter(p); },
+        [filter](const CVoice& v) { return filter(v).parameter; },
+        [filter](const CVoice& v) { return percentText(filter(v).parameter); });
+    b.block(
+        108, "FiltFreq", kHz, filterFrequency, [](CVoice& v, float hz) { v.setFilterFrequency(hz); },
+        [filter](const CVoice& v) { return filterFrequencyValue(filter(v).frequency); },
+        [filter](const CVoice& v) { return truncText(filter(v).frequency); });
+    b.block(
+        109, "ResWeight", kPercent, same, [](CVoice& v, float w) { v.setResonanceWeight(w); },
+        [filter](const CVoice& v) { return filter(v).resonanceWeight; },
+        [filter](const CVoice& v) { return percentText(filter(v).resonanceWeight); });
+    b.block(
+        110, "Res.Sep.", kBoolean, isOn, [](CVoice& v, bool on) { v.setResonanceSeparate(on); },
+        [filter](const CVoice& v) { return onValue(filter(v).separate); },
+        [filter](const CVoice& v) { return std::string(onText(filter(v).separate)); });
+    b.block(
+        111, "Res.Freq.", kHz, filterFrequency, [](CVoice& v, float hz) { v.setResonanceFrequency(hz); },
+        [filter](const CVoice& v) { return filterFrequencyValue(filter(v).resonanceFrequency); },
+        [filter](const CVoice& v) { return truncText(filter(v).resonanceFrequency); });
+    b.block(
+        112, "Resonance", kBlank, [](float v) { return v * v; }, [](CVoice& v, float r) { v.setResonance(r); },
+        [filter](const CVoice& v) { return std::sqrt(filter(v).resonance); },
+        [filter](const CVoice& v) { return cutToThreeDecimals(formatDecimal(std::sqrt(filter(v).resonance))); });
+    b.block(
+        113, "KeybMid", kNote, [](float v) { return quantizeChoice(v, 0, 127); },
+        [](CVoice& v, int key) { v.setKeyMid(key); },
+        [filter](const CVoice& v) { return choiceToValue(filter(v).keyMid, 0, 127); },
+        [filter](const CVoice& v) { return formatInteger(filter(v).keyMid); });
+    b.block(
+        114, "KeybSlope", " %Freq/Note ", [](float v) { return v / kKeySlopeScale; },
+        [](CVoice& v, float slope) { v.setKeySlope(slope); },
+        [filter](const CVoice& v) { return kKeySlopeScale * filter(v).keySlope; },
+        [filter](const CVoice& v) { return formatDecimal(kKeySlopeDisplay * filter(v).keySlope); });
 }
 
 void addLevels(CTableBuilder& b)

@@ -230,6 +230,50 @@ TEST_F(VoiceRenderTest, ClocksRestartAtProgramChangeAndFirstKey)
     EXPECT_NEAR(timbre.beatsSinceFirstKey(50), (500 - 300 + 50) * 2.0 / kRate, 1e-9);
 }
 
+TEST_F(VoiceRenderTest, FilterParametersAndKeyTracking)
+{
+    timbre.setParameterValue(113, 60.5f / 128.0f); // KeybMid 60
+    timbre.setParameterValue(114, 0.5f);            // one octave per octave
+    timbre.setParameterValue(108, std::log2(1000.0f / 200.0f) / 4.75f);
+    timbre.setParameterValue(110, 0.0f);            // resonance follows the cutoff
+    timbre.setParameterValue(112, 1.0f);
+    timbre.setParameterValue(105, 2.0f / 9.0f + 0.01f);
+    block(64, {midi(0, 0x90, 72, 100)});
+    const CVoice& voice = timbre.voice(1);
+    EXPECT_NEAR(voice.cutoffInUse(), 2000.0f, 0.05f) << "key 72 doubles the cutoff";
+    EXPECT_NEAR(voice.filterA().frequency(), 2000.0, 0.05);
+    EXPECT_NEAR(voice.resonator().frequency(), 2000.0, 0.05);
+    EXPECT_DOUBLE_EQ(voice.resonator().quality(), 17.0);
+    EXPECT_EQ(voice.filterA().designNumber(), design::ButterworthLow);
+    EXPECT_EQ(voice.filterB().designNumber(), design::ButterworthLow);
+    timbre.setParameterValue(112, 0.0f);
+    EXPECT_DOUBLE_EQ(voice.resonator().quality(), 1.0);
+    timbre.setParameterValue(108, std::log2(1500.0f / 200.0f) / 4.75f);
+    EXPECT_NEAR(voice.filterA().frequency(), 3000.0, 0.1) << "a new cutoff keeps the note's key tracking";
+    timbre.setParameterValue(106, 1.0f);
+    EXPECT_EQ(voice.filterA().sections(), 8);
+}
+
+TEST_F(VoiceRenderTest, ShaperBeforeOrAfterTheFilter)
+{
+    useSine();
+    timbre.setParameterValue(97, 4.5f / 25.0f); // "Rect" with parameter 0: a square from the sine
+    timbre.setParameterValue(100, 0.625f);      // gain 1
+    const CBlock pre = block(4096, {midi(0, 0x90, 69, 127)});
+    timbre.setParameterValue(102, 1.0f);        // PostFilter
+    timbre.setParameterValue(105, 1.0f / 9.0f + 0.01f); // a Bessel low-pass before the shaper now
+    const CBlock post = block(4096);
+    // Either way the shaper squares the signal: the output takes few distinct levels.
+    auto levels = [](const CBlock& b) {
+        int flat = 0;
+        for (size_t i = 2049; i < 4096; ++i)
+            flat += std::fabs(b.left[i] - b.left[i - 1]) < 1e-4f ? 1 : 0;
+        return flat;
+    };
+    EXPECT_GT(levels(pre), 1500);
+    EXPECT_GT(levels(post), 1500);
+}
+
 TEST(CombinationOperators, Formulas)
 {
     struct {

@@ -1,0 +1,92 @@
+// One stage of the main filter: a cascade of 1 to 8 identical two-pole sections designed from a
+// Bessel, Butterworth or Chebyshev prototype by the bilinear transform with prewarping.
+// High-pass designs are complementary: input minus the low-pass section's output.
+#pragma once
+
+#include <array>
+#include <cstddef>
+
+namespace quorvix {
+
+namespace design {
+constexpr int None = 0;
+constexpr int BesselLow = 1;
+constexpr int ButterworthLow = 2;
+constexpr int ChebyshevLow = 3;
+constexpr int BesselHigh = 4;
+constexpr int ButterworthHigh = 5;
+constexpr int ChebyshevHigh = 6;
+} // namespace design
+
+constexpr int kMaxFilterSections = 8;
+
+class CPoleFilter {
+public:
+    CPoleFilter();
+
+    // Recomputes the constants, clamps the frequency, redesigns and clears.
+    void setSampleRate(float rate);
+    // The filter type 0..8 of the voice; the stage takes its design and section scale from it.
+    void setTypeAsStageA(int type);
+    void setTypeAsStageB(int type);
+    void setSections(int sections);
+    // Hz; stage B multiplies by its frequency ratio. Clamped to max(200, 0.0001 sr)..0.49 sr.
+    void setFrequency(double hz);
+    // Stage A: the Chebyshev ripple input (-8p - 1). Stage B: p, for its frequency ratio and scale.
+    void setParameter(double x);
+    void clear();
+
+    inline float tick(float x);
+
+    int designNumber() const { return m_design; }
+    double frequency() const { return m_frequency; }
+    int sections() const { return m_sections; }
+
+private:
+    void setType(int type, bool stageB);
+    void updateScale();
+    void redesign();
+
+    // settings
+    int m_sampleRate = 44100;
+    double m_minimum = 200.0;
+    double m_maximum = 21609.0;
+    int m_type = 0;
+    int m_design = design::None;
+    bool m_stageB = false;
+    int m_sections = 1;
+    double m_setFrequency = 1000.0;
+    double m_parameter = 0.0;
+    double m_frequencyRatio = 1.0;
+    // derived
+    double m_frequency = 1000.0;
+    double m_sectionScale = 0.25;
+    double m_g = 0.0, m_a1 = 0.0, m_a2 = 0.0;
+    // state per section: scaled inputs and outputs
+    struct CState {
+        double x1 = 0.0, x2 = 0.0, y1 = 0.0, y2 = 0.0;
+    };
+    std::array<CState, kMaxFilterSections> m_state {};
+};
+
+inline float CPoleFilter::tick(float x)
+{
+    if (m_design == design::None)
+        return x;
+    const bool high = m_design >= design::BesselHigh;
+    double in = x;
+    for (int i = 0; i < m_sections; ++i) {
+        CState& s = m_state[static_cast<size_t>(i)];
+        const double scaled = in * m_g;
+        double y = scaled + 2.0 * s.x1 + s.x2 + m_a1 * s.y1 + m_a2 * s.y2;
+        y = (__builtin_fabs(y + 100.0) - __builtin_fabs(y - 100.0)) * 0.5;
+        s.x2 = s.x1;
+        s.x1 = scaled;
+        s.y2 = s.y1;
+        s.y1 = y;
+        in = high ? in - y : y;
+    }
+    return static_cast<float>(in);
+}
+
+} // namespace quorvix

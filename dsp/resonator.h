@@ -1,0 +1,54 @@
+// The resonance section: a two-pole band-pass resonator with zeros at DC and Nyquist.
+#pragma once
+
+namespace quorvix {
+
+class CResonator {
+public:
+    CResonator();
+
+    void setSampleRate(float rate);
+    // Hz, clamped to max(200, 0.0001 sr)..0.49 sr.
+    void setFrequency(double hz);
+    // Q, raised to at least 0.1.
+    void setQuality(double q);
+    // The same without the lower limit (modulation).
+    void setQualityUnlimited(double q);
+    void clear();
+
+    inline float tick(float x);
+
+    double frequency() const { return m_frequency; }
+    double quality() const { return m_quality; }
+
+private:
+    void redesign();
+
+    // settings
+    double m_sampleRate = 44100.0;
+    double m_minimum = 200.0;
+    double m_maximum = 21609.0;
+    double m_gainBase = 1.0 / 7.0;
+    double m_frequency = 2000.0;
+    double m_quality = 1.0;
+    // coefficients
+    double m_decay = -0.5;
+    double m_a0 = 1.0 / 7.0;
+    double m_b1 = 0.0, m_b2 = 0.0;
+    // state
+    double m_x1 = 0.0, m_x2 = 0.0, m_y1 = 0.0, m_y2 = 0.0;
+};
+
+inline float CResonator::tick(float x)
+{
+    const double s = m_a0 * x;
+    double y = s - m_x2 + m_b1 * m_y1 - m_b2 * m_y2;
+    y = (__builtin_fabs(y + 100.0) - __builtin_fabs(y - 100.0)) * 0.5;
+    m_x2 = m_x1;
+    m_x1 = s;
+    m_y2 = m_y1;
+    m_y1 = y;
+    return static_cast<float>(y);
+}
+
+} // namespace quorvix
