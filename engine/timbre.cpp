@@ -97,6 +97,12 @@ double CTimbre::secondsPerVoiceSample() const
 
 float CTimbre::tuningBendFactor(int, float) const { return 1.0f; }
 
+void CTimbre::copyModulesToVoices()
+{
+    for (int i = 1; i < kVoiceCount; ++i)
+        m_voices[static_cast<size_t>(i)].copyModulesFrom(m_voices[kMonoVoice]);
+}
+
 // ---- clocks ---------------------------------------------------------------------------------------
 
 void CTimbre::CClock::advance(double amount)

@@ -74,6 +74,9 @@ public:
     double beatsSinceFirstKey(int position) const { return m_clocks[2].at(position, beatsPerVoiceSample()); }
     double secondsSinceFirstKey(int position) const { return m_clocks[3].at(position, secondsPerVoiceSample()); }
 
+    // After an edit of the mono voice's modulation modules: the poly voices take the same modules.
+    void copyModulesToVoices();
+
     CShaperTable& shaperTable() { return m_shaper; }
     const CShaperTable& shaperTable() const { return m_shaper; }
     // Rebuilds the shaper curve from the timbre's shaper settings.

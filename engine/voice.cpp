@@ -45,6 +45,13 @@ CVoice::CVoice()
     m_filterA.setTypeAsStageA(m_settings.filter.type);
     m_filterB.setTypeAsStageB(m_settings.filter.type);
     setResonance(m_settings.filter.resonance);
+    for (CModOscillator& osc : m_modOscillators)
+        osc.attach(&*m_tables);
+    m_oscSection.attach(&m_modOscillators[0], &m_modOscillators[1], &envelope(EEnvelope::OscMod1),
+                        &envelope(EEnvelope::OscMod2));
+    m_filterSection.attach(&m_modOscillators[2], &m_modOscillators[3], &envelope(EEnvelope::FilterMod1),
+                           &envelope(EEnvelope::FilterMod2));
+    setPanTargets(static_cast<float>(m_settings.level.panAngle / kPi));
 }
 
 void CVoice::setSampleRate(float rate)
@@ -59,6 +66,8 @@ void CVoice::setSampleRate(float rate)
     m_filterB.setSampleRate(rate);
     m_resonator.setSampleRate(rate);
     m_dcBlocker.setSampleRate(rate);
+    for (CModOscillator& osc : m_modOscillators)
+        osc.setSampleRate(rate);
 }
 
 void CVoice::initialize()
@@ -93,24 +102,88 @@ void CVoice::clearFilters()
     m_dcBlocker.clear();
 }
 
-// ---- shaper and filter settings ---------------------------------------------------------------------
+// ---- parameter setters --------------------------------------------------------------------------------
+
+void CVoice::setWeight(int i, float v)
+{
+    m_combination.setWeight(i, v, m_oscSection.modulates(osctarget::Weight1 << i));
+}
+
+void CVoice::setPulse(int i, float v)
+{
+    COscillator& osc = m_oscillators[static_cast<size_t>(i)];
+    osc.setPulse(v);
+    if (!m_oscSection.modulates(osctarget::Pulse1 << i))
+        osc.modulatePulse(0.0f);
+}
+
+void CVoice::setSymmetry(int i, float v)
+{
+    COscillator& osc = m_oscillators[static_cast<size_t>(i)];
+    osc.setSymmetry(v);
+    if (!m_oscSection.modulates(osctarget::Symmetry1 << i))
+        osc.modulateSymmetry(0.0f);
+}
+
+bool CVoice::modOscillatorSpeedModulated(int i) const
+{
+    switch (i) {
+    case 0:
+        return m_oscSection.modulates(osctarget::ModOsc1);
+    case 1:
+        return m_oscSection.modulates(osctarget::ModOsc2);
+    case 2:
+        return m_filterSection.modulates(filtertarget::ModOsc1);
+    default:
+        return m_filterSection.modulates(filtertarget::ModOsc2);
+    }
+}
+
+void CVoice::setModSpeed(int i, float beats)
+{
+    CModOscillator& osc = m_modOscillators[static_cast<size_t>(i)];
+    osc.setSpeed(beats);
+    if (!modOscillatorSpeedModulated(i))
+        osc.modulateSpeed(0.0f);
+}
+
+void CVoice::setPan(double angle)
+{
+    m_settings.level.panAngle = angle;
+    if (!m_filterSection.modulates(filtertarget::Panorama))
+        setPanTargets(static_cast<float>(angle / kPi));
+}
+
+void CVoice::copyModulesFrom(const CVoice& other)
+{
+    for (size_t i = 0; i < m_modOscillators.size(); ++i)
+        m_modOscillators[i].copyFrom(other.m_modOscillators[i]);
+    for (size_t i = 0; i < kEnvelopeCount - 1; ++i)
+        m_envelopes[i].copyFrom(other.m_envelopes[i]);
+    m_envelopes[kEnvelopeCount - 1].copyFrom(other.m_envelopes[kEnvelopeCount - 1]);
+    m_oscSection.copyFrom(other.m_oscSection);
+    m_filterSection.copyFrom(other.m_filterSection);
+}
 
 void CVoice::setShaperGain(float gain)
 {
     m_settings.shaper.gain = gain;
-    m_shaperGain = gain;
+    if (!m_filterSection.modulates(filtertarget::ShaperGain))
+        m_shaperGain = gain;
 }
 
 void CVoice::setShaperPosition(float position)
 {
     m_settings.shaper.position = position;
-    m_shaperPosition = position;
+    if (!m_filterSection.modulates(filtertarget::ShaperPosition))
+        m_shaperPosition = position;
 }
 
 void CVoice::setShaperMix(float mix)
 {
     m_settings.shaper.mix = mix;
-    m_shaperMix = mix;
+    if (!m_filterSection.modulates(filtertarget::ShaperMix))
+        m_shaperMix = mix;
 }
 
 void CVoice::setFilterType(int type)
@@ -130,6 +203,9 @@ void CVoice::setFilterLevel(int sections)
 void CVoice::setFilterParameter(float p)
 {
     m_settings.filter.parameter = p;
+    if (m_filterSection.modulates(filtertarget::FilterParameter))
+        return;
+    m_filterParameterInUse = p;
     m_filterA.setParameter(-8.0 * p - 1.0);
     m_filterB.setParameter(p);
 }
@@ -140,6 +216,13 @@ void CVoice::setFilterFrequency(float hz)
     m_settings.filter.frequency = hz;
     m_cutoff = hz * factor;
     applyCutoff();
+}
+
+void CVoice::setResonanceWeight(float w)
+{
+    m_settings.filter.resonanceWeight = w;
+    if (!m_filterSection.modulates(filtertarget::ResonanceWeight))
+        m_resonanceWeightInUse = w;
 }
 
 void CVoice::setResonanceSeparate(bool on)
@@ -159,17 +242,23 @@ void CVoice::setResonanceFrequency(float hz)
 void CVoice::setResonance(float r)
 {
     m_settings.filter.resonance = r;
-    m_resonator.setQuality(16.0 * r + 1.0);
+    if (!m_filterSection.modulates(filtertarget::Resonance))
+        m_resonator.setQuality(16.0 * r + 1.0);
 }
 
 void CVoice::applyCutoff()
 {
-    m_filterA.setFrequency(m_cutoff);
-    m_filterB.setFrequency(m_cutoff);
+    const double f = m_cutoff * m_cutoffModulation.ratio + m_cutoffModulation.add;
+    m_filterA.setFrequency(f);
+    m_filterB.setFrequency(f);
     applyResonanceFrequency();
 }
 
-void CVoice::applyResonanceFrequency() { m_resonator.setFrequency(m_settings.filter.separate ? m_resonance : m_cutoff); }
+void CVoice::applyResonanceFrequency()
+{
+    const float base = m_settings.filter.separate ? m_resonance : m_cutoff;
+    m_resonator.setFrequency(base * m_resonanceModulation.ratio + m_resonanceModulation.add);
+}
 
 // ---- smoothing, panorama, tracking --------------------------------------------------------------
 
@@ -201,9 +290,8 @@ float CVoice::panGain(float x) const
     return 1.0f - kPanSquare * x2 + kPanFourth * x2 * x2;
 }
 
-void CVoice::updatePanTargets()
+void CVoice::setPanTargets(float h)
 {
-    const float h = static_cast<float>(m_settings.level.panAngle / kPi);
     m_pan[0].target = panGain(h);
     m_pan[1].target = panGain(0.5f - h);
 }
@@ -216,9 +304,10 @@ float CVoice::trackedFrequency(float hz, int key) const
 
 void CVoice::updateOscillatorFrequencies()
 {
+    // A modulated pitch keeps its offset, so bends and glides still reach that oscillator.
     const float f = m_frequency * m_pitchFactor;
-    for (COscillator& osc : m_oscillators)
-        osc.setFrequency(f);
+    for (size_t i = 0; i < m_oscillators.size(); ++i)
+        m_oscillators[i].setFrequency(m_pitchOffset[i] == 0.0f ? f : f * std::exp2(m_pitchOffset[i] / 12.0f));
 }
 
 float CVoice::envelopeLevel() const
@@ -256,7 +345,7 @@ void CVoice::render(CTimbre& timbre, float* left, float* right, int frames)
         }
         CVoiceCommand& state = m_queue.front();
         if (state.type == command::NoteOn)
-            noteStart(timbre, state);
+            noteStart(timbre, state, pos);
         else if (state.type == command::LegatoNote)
             legatoStart(timbre, state);
         if (pos >= frames)
@@ -323,6 +412,10 @@ void CVoice::changeTempo(float beatsPerSecond)
         env.clock().setHostTempo(beatsPerSecond);
         env.tempoChanged();
     }
+    for (CModOscillator& osc : m_modOscillators) {
+        osc.clock().setHostTempo(beatsPerSecond);
+        osc.tempoChanged();
+    }
     const float before = m_portamentoClock.beatsPerSecond();
     CTempoClock after = m_portamentoClock;
     after.setHostTempo(beatsPerSecond);
@@ -364,6 +457,8 @@ bool CVoice::execute(CTimbre& timbre, CVoiceCommand& command, int position)
         command.keyGain = m_lastKeyGain;
         for (COscillator& osc : m_oscillators)
             osc.advancePhaseOffset(std::max(m_queue.front().time, 0));
+        m_oscSection.noteOff();
+        m_filterSection.noteOff();
         envelope(EEnvelope::Amplitude).noteOff();
         command.time = 0;
         return true;
@@ -390,12 +485,15 @@ bool CVoice::execute(CTimbre& timbre, CVoiceCommand& command, int position)
         command.time = 0;
         return true;
     case command::Controller:
-        if (command.number == 1)
-            m_modWheel = command.amount;
-        else if (command.number == 2)
-            m_breath = command.amount;
-        else
+        if (command.number == 1) {
+            m_oscSection.setModWheel(command.amount);
+            m_filterSection.setModWheel(command.amount);
+        } else if (command.number == 2) {
+            m_oscSection.setBreath(command.amount);
+            m_filterSection.setBreath(command.amount);
+        } else {
             timbre.applyController(command.number, command.amount, *this);
+        }
         return false;
     case command::SystemReset:
         resetRunningValues();
@@ -413,10 +511,14 @@ bool CVoice::execute(CTimbre& timbre, CVoiceCommand& command, int position)
         const float range = m_settings.level.pitchBendRange;
         m_pitchTarget = range >= 0.0f ? std::exp2(m_bend * range / 12.0f) : timbre.tuningBendFactor(m_key, m_bend);
         m_bendSmoothing.restart();
+        m_oscSection.setPitchBend(m_bend);
+        m_filterSection.setPitchBend(m_bend);
         return false;
     }
     case command::Pressure:
         m_pressure = command.amount;
+        m_oscSection.setAftertouch(command.amount);
+        m_filterSection.setAftertouch(command.amount);
         return false;
     case command::FirstKey:
         timbre.restartFirstKeyClocks(position);
@@ -452,8 +554,8 @@ void CVoice::resetControllers()
     m_pitchTarget = m_pitchFactor = 1.0f;
     m_bendSmoothing = CSmoothing {};
     m_pressure = 0.0f;
-    m_modWheel = 0.0f;
-    m_breath = 0.0f;
+    m_oscSection.resetControllers();
+    m_filterSection.resetControllers();
 }
 
 void CVoice::finishNote()
@@ -467,7 +569,7 @@ void CVoice::finishNote()
 
 // ---- note start and legato ------------------------------------------------------------------------
 
-void CVoice::noteStart(CTimbre& timbre, const CVoiceCommand& note)
+void CVoice::noteStart(CTimbre& timbre, const CVoiceCommand& note, int position)
 {
     m_finished = false;
     m_frequency = note.frequency;
@@ -483,6 +585,8 @@ void CVoice::noteStart(CTimbre& timbre, const CVoiceCommand& note)
     const float tempo = timbre.hostBeatsPerSecond();
     for (COscillator& osc : m_oscillators)
         osc.clock().setHostTempo(tempo);
+    for (CModOscillator& osc : m_modOscillators)
+        osc.clock().setHostTempo(tempo);
     for (CLoopEnvelope& env : m_envelopes)
         env.clock().setHostTempo(tempo);
     m_portamentoClock.setHostTempo(tempo);
@@ -493,6 +597,7 @@ void CVoice::noteStart(CTimbre& timbre, const CVoiceCommand& note)
     const bool high = (setting == 2 && over.mode != 0) || (setting == 1 && over.mode == 2) ||
                       (setting == 1 && over.mode == 1 && m_sampleRate <= note.frequency * std::exp2(over.octaves));
     m_oversampling = high ? 4 : 1;
+    m_pitchOffset = {};
     for (COscillator& osc : m_oscillators) {
         osc.setOversampling(m_oversampling);
         osc.noteStart(0.0f, m_frequency * m_pitchFactor);
@@ -515,21 +620,157 @@ void CVoice::noteStart(CTimbre& timbre, const CVoiceCommand& note)
     clearFilters();
     m_cutoff = trackedFrequency(m_settings.filter.frequency, note.key);
     m_resonance = trackedFrequency(m_settings.filter.resonanceFrequency, note.key);
+    m_cutoffModulation = CFrequencyModulation {};
+    m_resonanceModulation = CFrequencyModulation {};
+    m_filterParameterInUse = m_settings.filter.parameter;
+    m_resonanceWeightInUse = m_settings.filter.resonanceWeight;
+    m_resonator.setQuality(16.0 * m_settings.filter.resonance + 1.0);
     applyCutoff();
-    m_filterA.setParameter(-8.0 * m_settings.filter.parameter - 1.0);
-    m_filterB.setParameter(m_settings.filter.parameter);
+    m_filterA.setParameter(-8.0 * m_filterParameterInUse - 1.0);
+    m_filterB.setParameter(m_filterParameterInUse);
+    // The panorama starts unramped at the voice's pan value; a pan modulation then moves it.
+    setPanTargets(static_cast<float>(m_settings.level.panAngle / kPi));
+
+    startSections(timbre, note, position);
 
     CLoopEnvelope& amp = envelope(EEnvelope::Amplitude);
     amp.noteStart(kCoarseGrid);
     m_amplitude = amp.currentValue() * envelopeLevel();
     m_amplitudeIncrement = 0.0f;
 
-    updatePanTargets();
     for (CPanGain& g : m_pan) {
         g.current = g.target;
         g.increment = 0.0f;
     }
     m_queue.front().type = command::Held;
+}
+
+void CVoice::startSections(CTimbre& timbre, const CVoiceCommand& note, int position)
+{
+    const CSongPosition song {timbre.beatsSinceProgramChange(position), timbre.secondsSinceProgramChange(position),
+                              timbre.beatsSinceFirstKey(position), timbre.secondsSinceFirstKey(position)};
+    const float key = static_cast<float>(note.key) * (1.0f / 127.0f);
+    m_modOscillators[0].noteStart(song, kCoarseGrid);
+    m_modOscillators[1].noteStart(song, kCoarseGrid);
+    envelope(EEnvelope::OscMod1).noteStart(kCoarseGrid);
+    envelope(EEnvelope::OscMod2).noteStart(kCoarseGrid);
+    m_oscSection.noteStart(note.velocityGain, key, note.count);
+    applyOscillatorSection(true);
+
+    m_modOscillators[2].noteStart(song, kFineGrid);
+    m_modOscillators[3].noteStart(song, kFineGrid);
+    envelope(EEnvelope::FilterMod1).noteStart(kFineGrid);
+    envelope(EEnvelope::FilterMod2).noteStart(kFineGrid);
+    m_filterSection.noteStart(note.velocityGain, key, note.count);
+    applyFilterSection(true);
+}
+
+// Clamp to 0..1 as (|x| + 1 - |x - 1|) / 2.
+static inline float clampUnitValue(float x) { return (std::fabs(x) + 1.0f - std::fabs(x - 1.0f)) * 0.5f; }
+
+void CVoice::applyOscillatorSection(bool all)
+{
+    const CModSection& section = m_oscSection;
+    bool pitchChanged = false;
+    for (int i = 0; i < section.combinerCount(); ++i) {
+        const int d = all ? section.combiner(i).destination : section.effectiveDestination(i);
+        if (d == 0)
+            continue;
+        const float o = section.output(i);
+        const uint32_t targets = destinationTargets(ESectionKind::Oscillator, d);
+        for (int k = 0; k < kOscillatorCount; ++k) {
+            if (targets & (osctarget::Weight1 << k))
+                m_combination.setWeightInUse(k, clampUnitValue(m_combination.weight(k) + o));
+            if (targets & (osctarget::Pitch1 << k)) {
+                m_pitchOffset[static_cast<size_t>(k)] = o;
+                pitchChanged = true;
+            }
+            if (targets & (osctarget::Pulse1 << k))
+                m_oscillators[static_cast<size_t>(k)].modulatePulse(o);
+            if (targets & (osctarget::Symmetry1 << k))
+                m_oscillators[static_cast<size_t>(k)].modulateSymmetry(o);
+        }
+        if (targets & osctarget::ModOsc1)
+            m_modOscillators[0].modulateSpeed(o);
+        if (targets & osctarget::ModOsc2)
+            m_modOscillators[1].modulateSpeed(o);
+    }
+    if (pitchChanged)
+        updateOscillatorFrequencies();
+}
+
+void CVoice::applyFilterSection(bool all)
+{
+    const CModSection& section = m_filterSection;
+    bool cutoffChanged = false;
+    for (int i = 0; i < section.combinerCount(); ++i) {
+        const int d = all ? section.combiner(i).destination : section.effectiveDestination(i);
+        if (d == 0)
+            continue;
+        const float o = section.output(i);
+        const CShaperVoiceSettings& shaper = m_settings.shaper;
+        switch (d) {
+        case 1:
+            m_shaperGain = (std::fabs(shaper.gain + o - 0.16666667f) + 1.6666666f - std::fabs(shaper.gain + o - 1.5f)) * 0.5f;
+            break;
+        case 2:
+            m_shaperPosition = std::clamp(shaper.position + o, -1.0f, 1.0f);
+            break;
+        case 3:
+            m_shaperMix = clampUnitValue(shaper.mix + o);
+            break;
+        case 4:
+            m_cutoffModulation = {o, 1.0f};
+            m_resonanceModulation = {o, 1.0f};
+            cutoffChanged = true;
+            break;
+        case 5:
+            m_cutoffModulation = {0.0f, std::exp2(o / 12.0f)};
+            m_resonanceModulation = m_cutoffModulation;
+            cutoffChanged = true;
+            break;
+        case 6:
+            m_cutoffModulation = {o, 1.0f};
+            cutoffChanged = true;
+            break;
+        case 7:
+            m_cutoffModulation = {0.0f, std::exp2(o / 12.0f)};
+            cutoffChanged = true;
+            break;
+        case 8:
+            m_resonanceModulation = {o, 1.0f};
+            cutoffChanged = true;
+            break;
+        case 9:
+            m_resonanceModulation = {0.0f, std::exp2(o / 12.0f)};
+            cutoffChanged = true;
+            break;
+        case 10:
+            m_filterParameterInUse = clampUnitValue(m_settings.filter.parameter + o);
+            m_filterA.setParameter(-8.0 * m_filterParameterInUse - 1.0);
+            m_filterB.setParameter(m_filterParameterInUse);
+            break;
+        case 11:
+            m_resonanceWeightInUse = clampUnitValue(m_settings.filter.resonanceWeight + o);
+            break;
+        case 12:
+            m_resonator.setQualityUnlimited(clampUnitValue(m_settings.filter.resonance + o) * 16.0f + 1.0f);
+            break;
+        case 13:
+            setPanTargets(std::clamp(o * 0.5f + static_cast<float>(m_settings.level.panAngle / kPi), 0.0f, 0.5f));
+            break;
+        case 14:
+            m_modOscillators[2].modulateSpeed(o);
+            break;
+        case 15:
+            m_modOscillators[3].modulateSpeed(o);
+            break;
+        default:
+            break;
+        }
+    }
+    if (cutoffChanged)
+        applyCutoff();
 }
 
 void CVoice::startGlide(int startAge, int length, const std::array<float, 5>& start, const std::array<float, 5>& target)
@@ -595,7 +836,8 @@ void CVoice::gridSix(CTimbre&, int age)
         m_amplitudeIncrement = (target - m_amplitude) / static_cast<float>(kFineGrid);
         return;
     }
-    updatePanTargets();
+    m_filterSection.update(state.type == command::NoteOff);
+    applyFilterSection(false);
 }
 
 void CVoice::gridTwentyFour(int age)
@@ -621,6 +863,8 @@ void CVoice::gridTwentyFour(int age)
         updateOscillatorFrequencies();
         applyCutoff();
     }
+    m_oscSection.update(!held);
+    applyOscillatorSection(false);
 
     CLoopEnvelope& amp = envelope(EEnvelope::Amplitude);
     float value = 0.0f;
@@ -688,7 +932,7 @@ inline float CVoice::filter(float x)
 
 void CVoice::renderAudio(float* left, float* right, int count, int age)
 {
-    const float weight = m_settings.filter.resonanceWeight;
+    const float weight = m_resonanceWeightInUse;
     const float dry = (1.0f - weight) / 2.0f;
     const bool postShaper = m_settings.shaper.postFilter;
     for (int i = 0; i < count; ++i) {

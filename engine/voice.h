@@ -5,6 +5,8 @@
 #include "dsp/dc_blocker.h"
 #include "dsp/feedback_line.h"
 #include "dsp/loop_envelope.h"
+#include "dsp/mod_oscillator.h"
+#include "dsp/mod_section.h"
 #include "dsp/oscillator.h"
 #include "dsp/pole_filter.h"
 #include "dsp/resonator.h"
@@ -67,6 +69,25 @@ public:
     const COscillator& oscillator(int i) const { return m_oscillators[static_cast<size_t>(i)]; }
     CCombinationStage& combination() { return m_combination; }
     const CCombinationStage& combination() const { return m_combination; }
+    // Modulation oscillators 0 and 1 belong to the oscillator section, 2 and 3 to the filter section.
+    CModOscillator& modOscillator(int i) { return m_modOscillators[static_cast<size_t>(i)]; }
+    const CModOscillator& modOscillator(int i) const { return m_modOscillators[static_cast<size_t>(i)]; }
+    CModSection& oscillatorSection() { return m_oscSection; }
+    const CModSection& oscillatorSection() const { return m_oscSection; }
+    CModSection& filterSection() { return m_filterSection; }
+    const CModSection& filterSection() const { return m_filterSection; }
+    // The section a modulation oscillator belongs to, and its speed target there.
+    bool modOscillatorSpeedModulated(int i) const;
+    // Copies oscillators, envelopes and combiner sets of the modulation from another voice.
+    void copyModulesFrom(const CVoice& other);
+
+    // Parameter setters that keep a modulated target at its modulated value (only the base moves).
+    void setWeight(int i, float v);
+    void setPulse(int i, float v);
+    void setSymmetry(int i, float v);
+    void setModSpeed(int i, float beats);
+    void setPan(double angle);
+
     CLoopEnvelope& envelope(EEnvelope e) { return m_envelopes[static_cast<size_t>(e)]; }
     const CLoopEnvelope& envelope(EEnvelope e) const { return m_envelopes[static_cast<size_t>(e)]; }
     CPoleFilter& filterA() { return m_filterA; }
@@ -87,7 +108,7 @@ public:
     void setFilterLevel(int sections);
     void setFilterParameter(float p);
     void setFilterFrequency(float hz);
-    void setResonanceWeight(float w) { m_settings.filter.resonanceWeight = w; }
+    void setResonanceWeight(float w);
     void setResonanceSeparate(bool on);
     void setResonanceFrequency(float hz);
     // r = v squared; the resonator's Q is 16 r + 1.
@@ -120,8 +141,6 @@ public:
     float amplitude() const { return m_amplitude; }
     float leftGain() const { return m_pan[0].current; }
     float rightGain() const { return m_pan[1].current; }
-    float modulationWheel() const { return m_modWheel; }
-    float breath() const { return m_breath; }
     float pressure() const { return m_pressure; }
     bool finished() const { return m_finished; }
 
@@ -153,7 +172,11 @@ private:
     // render walk
     void prepareRunningState(CTimbre& timbre);
     bool execute(CTimbre& timbre, CVoiceCommand& command, int position);
-    void noteStart(CTimbre& timbre, const CVoiceCommand& note);
+    void noteStart(CTimbre& timbre, const CVoiceCommand& note, int position);
+    void startSections(CTimbre& timbre, const CVoiceCommand& note, int position);
+    // Applies combiner outputs to their targets: every combiner with a destination, or the varying ones.
+    void applyOscillatorSection(bool all);
+    void applyFilterSection(bool all);
     void legatoStart(CTimbre& timbre, const CVoiceCommand& note);
     void startGlide(int startAge, int length, const std::array<float, 5>& start, const std::array<float, 5>& target);
     void resetRunningValues();
@@ -166,7 +189,7 @@ private:
     void gridSix(CTimbre& timbre, int age);
     void gridTwentyFour(int age);
     void updateOscillatorFrequencies();
-    void updatePanTargets();
+    void setPanTargets(float h);
     float trackedFrequency(float hz, int key) const;
     float panGain(float x) const;
     float envelopeLevel() const;
@@ -185,6 +208,19 @@ private:
     CCombinationStage::Oscillators m_oscillators;
     CCombinationStage m_combination;
     std::array<CLoopEnvelope, kEnvelopeCount> m_envelopes;
+    std::array<CModOscillator, kModOscillatorCount> m_modOscillators;
+    CModSection m_oscSection {ESectionKind::Oscillator};
+    CModSection m_filterSection {ESectionKind::Filter};
+    // Modulation in effect, kept so that bends, glides and parameter changes keep it.
+    std::array<float, kOscillatorCount> m_pitchOffset {}; // semitones
+    struct CFrequencyModulation {
+        float add = 0.0f;   // Hz
+        float ratio = 1.0f;
+    };
+    CFrequencyModulation m_cutoffModulation;
+    CFrequencyModulation m_resonanceModulation;
+    float m_filterParameterInUse = 0.0f;
+    float m_resonanceWeightInUse = 0.0f;
     CTempoClock m_portamentoClock;
     CPoleFilter m_filterA;
     CPoleFilter m_filterB;
@@ -217,8 +253,6 @@ private:
     float m_retuneTarget = 1.0f;
     CSmoothing m_retuneSmoothing;
     float m_pressure = 0.0f;
-    float m_modWheel = 0.0f;
-    float m_breath = 0.0f;
 
     CGlide m_glide;
     float m_cutoff = 2330.0f;    // key-tracked cutoff in use

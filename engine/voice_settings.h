@@ -15,16 +15,6 @@ struct COversamplingSettings {
     float octaves = 4.0f;  // threshold of "Frequency"
 };
 
-struct CModOscillatorSettings {
-    int wave = 1;
-    bool once = false;
-    int syncKind = 0;
-    float speed = 1.0f; // beats per cycle, 1/16..8
-    float phase = 0.0f; // 1 means random
-    int delayMode = 0;  // 0 "Delay", 1 "Hold", 2 "Continue"
-    float delay = 0.0f; // beats, 0..127/16
-};
-
 struct CShaperVoiceSettings {
     float gain = 0.33333334f;
     float position = 0.0f;
@@ -59,7 +49,6 @@ struct CLevelSettings {
 
 struct CVoiceSettings {
     COversamplingSettings oversampling;
-    std::array<CModOscillatorSettings, kModOscillatorCount> modOscillators;
     CShaperVoiceSettings shaper;
     CFilterSettings filter;
     CLevelSettings level;

@@ -178,18 +178,10 @@ void addOscillators(CTableBuilder& b)
             [osc](const CVoice& v) { return std::string(waveName(osc(v).wave2())); });
         auto same = [](float x) { return x; };
         b.block(
-            base + 2, n[2], kPercent, same,
-            [osc](CVoice& v, float x) {
-                osc(v).setPulse(x);
-                osc(v).modulatePulse(0.0f);
-            },
+            base + 2, n[2], kPercent, same, [i](CVoice& v, float x) { v.setPulse(i, x); },
             [osc](const CVoice& v) { return osc(v).pulse(); }, [osc](const CVoice& v) { return percentText(osc(v).pulse()); });
         b.block(
-            base + 3, n[3], kPercent, same,
-            [osc](CVoice& v, float x) {
-                osc(v).setSymmetry(x);
-                osc(v).modulateSymmetry(0.0f);
-            },
+            base + 3, n[3], kPercent, same, [i](CVoice& v, float x) { v.setSymmetry(i, x); },
             [osc](const CVoice& v) { return osc(v).symmetry(); },
             [osc](const CVoice& v) { return percentText(osc(v).symmetry()); });
         b.block(
@@ -205,7 +197,7 @@ void addOscillators(CTableBuilder& b)
             base + 6, n[6], kHalftones, same, [osc](CVoice& v, float x) { osc(v).setFine(x); },
             [osc](const CVoice& v) { return osc(v).fine(); }, [osc](const CVoice& v) { return truncText(osc(v).fine()); });
         b.block(
-            base + 7, n[7], kPercent, same, [i](CVoice& v, float x) { v.combination().setWeight(i, x); },
+            base + 7, n[7], kPercent, same, [i](CVoice& v, float x) { v.setWeight(i, x); },
             [i](const CVoice& v) { return v.combination().weight(i); },
             [i](const CVoice& v) { return percentText(v.combination().weight(i)); });
     }
@@ -259,40 +251,46 @@ void addModOscillators(CTableBuilder& b)
     for (int i = 0; i < kModOscillatorCount; ++i) {
         const int base = kSets[i].base;
         const char* const* n = kSets[i].names;
-        auto mod = [i](auto& s) -> auto& { return s.modOscillators[i]; };
-        auto same = [](float x) { return x; };
-        b.voice<int>(
-            base, n[0], kWave, [mod](auto& s) -> auto& { return mod(s).wave; },
-            [](float v) { return listChoice(v, kModOscillatorWaveCount); },
-            [](int w) { return listValue(w, kModOscillatorWaveCount); }, [](int w) { return std::string(waveName(w)); });
-
-        CParameterRecord& once = b.add(base + 1, n[1], kBoolean);
-        once.set = [i](CTimbre& t, float v) { onVoices(t, [&](Settings& s) { s.modOscillators[i].once = isOn(v); }); };
-        once.get = [i](const CTimbre& t) { return onValue(master(t).modOscillators[i].once); };
-        once.display = [i](const CTimbre& t) {
-            const CModOscillatorSettings& m = master(t).modOscillators[i];
-            const bool continuing = m.delayMode == 2;
-            return std::string(m.once ? (continuing ? "FirstKey" : "Once") : (continuing ? "PresetAge" : "Infinite"));
-        };
-
-        b.voice<int>(
-            base + 2, n[2], kSource, [mod](auto& s) -> auto& { return mod(s).syncKind; },
-            [](float v) { return listChoice(v, kSyncKindCount); }, [](int k) { return listValue(k, kSyncKindCount); },
-            [](int k) { return std::string(syncKindName(k)); });
-        b.voice<float>(
-            base + 3, n[3], kBeats, [mod](auto& s) -> auto& { return mod(s).speed; },
-            [](float v) { return static_cast<float>(quantizeChoice(v, 1, 128)) / kSixteenths; },
-            [](float x) { return beatsValue(x, 1, 128); }, [](float x) { return formatDecimal(x); });
-        b.voice<float>(base + 4, n[4], kGrad, [mod](auto& s) -> auto& { return mod(s).phase; }, same, same,
-                       [](float x) { return x >= 1.0f ? std::string("Rand") : truncText(270.0f * x); });
-        b.voice<int>(
-            base + 5, n[5], kModus, [mod](auto& s) -> auto& { return mod(s).delayMode; },
-            [](float v) { return listChoice(v, kDelayModeCount); }, [](int m) { return listValue(m, kDelayModeCount); },
-            [](int m) { return std::string(delayModeName(m)); });
-        b.voice<float>(
-            base + 6, n[6], kBeats, [mod](auto& s) -> auto& { return mod(s).delay; },
-            [](float v) { return static_cast<float>(quantizeChoice(v, 0, 127)) / kSixteenths; },
-            [](float x) { return beatsValue(x, 0, 127); }, [](float x) { return formatDecimal(x); });
+        auto mod = [i](auto& voice) -> auto& { return voice.modOscillator(i); };
+        b.block(
+            base, n[0], kWave, [](float v) { return listChoice(v, kModOscillatorWaveCount); },
+            [mod](CVoice& v, int w) { mod(v).setWave(w); },
+            [mod](const CVoice& v) { return listValue(mod(v).wave(), kModOscillatorWaveCount); },
+            [mod](const CVoice& v) { return std::string(waveName(mod(v).wave())); });
+        b.block(
+            base + 1, n[1], kBoolean, isOn, [mod](CVoice& v, bool on) { mod(v).setOnce(on); },
+            [mod](const CVoice& v) { return onValue(mod(v).once()); },
+            [mod](const CVoice& v) {
+                const bool continuing = mod(v).delayMode() == delaymode::Continue;
+                return std::string(mod(v).once() ? (continuing ? "FirstKey" : "Once")
+                                                 : (continuing ? "PresetAge" : "Infinite"));
+            });
+        b.block(
+            base + 2, n[2], kSource, [](float v) { return listChoice(v, kSyncKindCount); },
+            [mod](CVoice& v, int k) { mod(v).setSyncKind(k); },
+            [mod](const CVoice& v) { return listValue(mod(v).clock().kind(), kSyncKindCount); },
+            [mod](const CVoice& v) { return std::string(syncKindName(mod(v).clock().kind())); });
+        b.block(
+            base + 3, n[3], kBeats, [](float v) { return static_cast<float>(quantizeChoice(v, 1, 128)) / kSixteenths; },
+            [i](CVoice& v, float beats) { v.setModSpeed(i, beats); },
+            [mod](const CVoice& v) { return beatsValue(mod(v).speed(), 1, 128); },
+            [mod](const CVoice& v) { return formatDecimal(mod(v).speed()); });
+        b.block(
+            base + 4, n[4], kGrad, [](float v) { return v; }, [mod](CVoice& v, float p) { mod(v).setPhase(p); },
+            [mod](const CVoice& v) { return mod(v).phase(); },
+            [mod](const CVoice& v) {
+                return mod(v).phase() >= 1.0f ? std::string("Rand") : truncText(270.0f * mod(v).phase());
+            });
+        b.block(
+            base + 5, n[5], kModus, [](float v) { return listChoice(v, kDelayModeCount); },
+            [mod](CVoice& v, int m) { mod(v).setDelayMode(m); },
+            [mod](const CVoice& v) { return listValue(mod(v).delayMode(), kDelayModeCount); },
+            [mod](const CVoice& v) { return std::string(delayModeName(mod(v).delayMode())); });
+        b.block(
+            base + 6, n[6], kBeats, [](float v) { return static_cast<float>(quantizeChoice(v, 0, 127)) / kSixteenths; },
+            [mod](CVoice& v, float beats) { mod(v).setDelay(beats); },
+            [mod](const CVoice& v) { return beatsValue(mod(v).delay(), 0, 127); },
+            [mod](const CVoice& v) { return formatDecimal(mod(v).delay()); });
     }
 }
 
@@ -430,10 +428,11 @@ void addLevels(CTableBuilder& b)
             return static_cast<float>(std::clamp(std::log10(double(x)) * kVolumeRead + kVolumeCentre, 0.0, 1.0));
         },
         [](float x) { return cutToThreeDecimals(formatDecibel(x)); });
-    b.voice<double>(
-        162, "Pan", " % Left ", [](auto& s) -> auto& { return s.level.panAngle; },
-        [](float v) { return double(v) * kHalfPi; }, [](double a) { return static_cast<float>(a / kHalfPi); },
-        [](double a) { return truncText(100.0 * a / kHalfPi); });
+    b.block(
+        162, "Pan", " % Left ", [](float v) { return double(v) * kHalfPi; },
+        [](CVoice& voice, double angle) { voice.setPan(angle); },
+        [](const CVoice& voice) { return static_cast<float>(voice.settings().level.panAngle / kHalfPi); },
+        [](const CVoice& voice) { return truncText(100.0 * voice.settings().level.panAngle / kHalfPi); });
     b.voice<float>(
         181, "PitchBend", kHalftones, [](auto& s) -> auto& { return s.level.pitchBendRange; },
         [](float v) { return static_cast<float>(quantizeChoice(v, 0, 26) - 1); },

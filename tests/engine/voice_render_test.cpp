@@ -274,6 +274,64 @@ TEST_F(VoiceRenderTest, ShaperBeforeOrAfterTheFilter)
     EXPECT_GT(levels(post), 1500);
 }
 
+TEST_F(VoiceRenderTest, ConstantPitchModulationAtNoteStart)
+{
+    CModSection& section = timbre.voice(0).oscillatorSection();
+    section.setSource1(0, source::Velocity);
+    section.setDestination(0, 14); // "Pitch (123)"
+    section.setAmount(0, 126.0f / 127.0f); // 12 semitones
+    timbre.copyModulesToVoices();
+    block(256, {midi(0, 0x90, 69, 127)});
+    const CVoice& voice = timbre.voice(1);
+    EXPECT_NEAR(voice.oscillator(0).frequency(), 880.0f, 0.01f) << "an octave up for full velocity";
+    EXPECT_FALSE(voice.oscillatorSection().varying(0));
+    block(256, {midi(0, 0xE0, 127, 127)});
+    block(256);
+    EXPECT_NEAR(voice.oscillator(0).frequency(), 880.0f * std::exp2(2.0f / 12.0f), 0.05f)
+        << "the bend still reaches the modulated oscillator";
+}
+
+TEST_F(VoiceRenderTest, ModulationOscillatorVibrato)
+{
+    useSine();
+    CVoice& mono = timbre.voice(0);
+    mono.modOscillator(0).setWave(16);
+    mono.modOscillator(0).setSyncKind(8);  // 120 BPM
+    mono.setModSpeed(0, 0.25f);            // a quarter beat: 8 Hz
+    CModSection& section = mono.oscillatorSection();
+    section.setSource1(0, source::ModOsc1);
+    section.setDestination(0, 14);
+    section.setAmount(0, 22.0f / 127.0f); // one semitone
+    timbre.copyModulesToVoices();
+    block(64, {midi(0, 0x90, 69, 127)});
+    const CVoice& voice = timbre.voice(1);
+    ASSERT_TRUE(voice.oscillatorSection().varying(0));
+    float low = 1e9f, high = 0.0f;
+    for (int i = 0; i < 700; ++i) {
+        block(64);
+        low = std::min(low, voice.oscillator(0).frequency());
+        high = std::max(high, voice.oscillator(0).frequency());
+    }
+    EXPECT_NEAR(high, 440.0f * std::exp2(1.0f / 12.0f), 0.3f);
+    EXPECT_NEAR(low, 440.0f * std::exp2(-1.0f / 12.0f), 0.3f);
+}
+
+TEST_F(VoiceRenderTest, FilterSectionMovesThePanorama)
+{
+    CModSection& section = timbre.voice(0).filterSection();
+    section.setSource1(0, source::One);
+    section.setDestination(0, 13); // "Panorama"
+    section.setAmount(0, 1.0f);
+    timbre.copyModulesToVoices();
+    block(2048, {midi(0, 0x90, 60, 100)});
+    const CVoice& voice = timbre.voice(1);
+    EXPECT_NEAR(voice.rightGain(), 1.0f, 1e-5f) << "centre plus 0.5 x 1: full right";
+    EXPECT_NEAR(voice.leftGain(), 0.0f, 1e-5f);
+    timbre.setParameterValue(162, 0.0f);
+    block(2048);
+    EXPECT_NEAR(voice.rightGain(), 1.0f, 1e-5f) << "a modulated pan keeps its modulated value";
+}
+
 TEST(CombinationOperators, Formulas)
 {
     struct {
