@@ -1,6 +1,7 @@
 #include "dsp/bessel_lowpass.h"
 
 #include "dsp/bilinear.h"
+#include "dsp/denormal.h"
 
 #include <algorithm>
 #include <cmath>
@@ -35,6 +36,12 @@ void CBesselLowpass::setFrequency(float hz)
 }
 
 void CBesselLowpass::clear() { m_x1 = m_x2 = m_y1 = m_y2 = 0.0f; }
+
+void CBesselLowpass::flushState()
+{
+    for (float* s : {&m_x1, &m_x2, &m_y1, &m_y2})
+        flushTiny(*s);
+}
 
 void CBesselLowpass::runOver(float* cells, int count)
 {

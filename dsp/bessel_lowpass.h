@@ -13,6 +13,8 @@ public:
     // Hz; redesigns.
     void setFrequency(float hz);
     void clear();
+    // Outputs of denormal size in the state become 0.
+    void flushState();
 
     inline float tick(float x);
     // Filters cells in place, the state carrying on from the last call.

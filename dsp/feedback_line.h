@@ -1,6 +1,8 @@
 // The delay line that the "Feedback" wave replays: the voice's own output one period later.
 #pragma once
 
+#include "dsp/denormal.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -29,13 +31,5 @@ private:
     int m_read = 0;
     int m_write = 0;
 };
-
-// True for floats whose exponent field is below 16 (magnitudes below about 2^-111).
-inline bool isTiny(float x)
-{
-    uint32_t bits;
-    __builtin_memcpy(&bits, &x, sizeof bits);
-    return ((bits >> 23) & 0xFF) < 16;
-}
 
 } // namespace quorvix

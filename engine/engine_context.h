@@ -1,6 +1,9 @@
 // What a timbre reads from its owner: host tempo, sample period and plug-in-wide settings.
 #pragma once
 
+#include <atomic>
+#include <thread>
+
 namespace quorvix {
 
 constexpr float kNoTempoBeatsPerSecond = 0.0001f;
@@ -13,6 +16,10 @@ struct CEngineContext {
     int oscOversampling = 1; // 0 off, 1 per program, 2 on wherever a program allows it
     float tuningBase = 0.0f;
     int tuningSource = 0;
+    // The thread that renders; delay storage never grows on it.
+    std::atomic<std::thread::id> audioThread {};
+
+    bool onAudioThread() const { return audioThread.load() == std::this_thread::get_id(); }
 };
 
 // The last note started anywhere in the process; the tuning pages and "#" in typed text read it.

@@ -50,6 +50,23 @@ void CTimbre::initialize()
         v.initialize();
     for (CDecimator& d : m_decimators)
         d.clear();
+    clearEffects();
+}
+
+void CTimbre::clearEffects()
+{
+    for (CEffectUnit& unit : m_effects)
+        unit.clear(mayAllocate());
+}
+
+bool CTimbre::prepareEffects()
+{
+    bool failed = false;
+    for (CEffectUnit& unit : m_effects) {
+        unit.prepareStorage();
+        failed = unit.takeAllocationFailure() || failed;
+    }
+    return failed;
 }
 
 void CTimbre::resetVoices()
@@ -63,6 +80,10 @@ void CTimbre::setSampleRate(float rate)
     m_sampleRate = rate;
     m_tempoClock.setSampleRate(rate);
     m_tempoClock.setHostTempo(hostBeatsPerSecond());
+    for (CEffectUnit& unit : m_effects) {
+        unit.setSamplesPerBeat(m_tempoClock.samplesPerBeat());
+        unit.setSampleRate(rate, mayAllocate());
+    }
     for (CVoice& v : m_voices)
         v.setSampleRate(rate * static_cast<float>(quality()));
 }
@@ -174,46 +195,102 @@ void CTimbre::renderVoices(float* left, float* right, int frames)
         v.render(*this, left, right, frames);
 }
 
-void CTimbre::decimateInto(float* left, float* right, int frames)
+void CTimbre::decimate(float* left, float* right, int frames, bool replace)
 {
     float* channels[2] = {left, right};
     const float* work[2] = {m_workLeft.data(), m_workRight.data()};
     for (int c = 0; c < 2; ++c) {
         CDecimator& d = m_decimators[static_cast<size_t>(c)];
+        // Output j reads work samples 4j to 4j + 3, so the result may overwrite the work buffer.
         for (int j = 0; j < frames; ++j) {
             const float* x = work[c] + static_cast<size_t>(j) * kHighQuality;
-            channels[c][j] += d.tick(x[0]) + d.tick(x[1]) + d.tick(x[2]) + d.tick(x[3]);
+            const float sum = d.tick(x[0]) + d.tick(x[1]) + d.tick(x[2]) + d.tick(x[3]);
+            channels[c][j] = replace ? sum : channels[c][j] + sum;
         }
     }
+}
+
+void CTimbre::followTempo()
+{
+    const float tempo = hostBeatsPerSecond();
+    m_tempoChanged = tempo != m_tempoClock.hostBeatsPerSecond() && tempo > 0.0f;
+    if (!m_tempoChanged)
+        return;
+    m_tempoClock.setHostTempo(tempo);
+    for (CEffectUnit& unit : m_effects)
+        unit.setSamplesPerBeat(m_tempoClock.samplesPerBeat());
+}
+
+void CTimbre::clearWork(int samples)
+{
+    std::fill(m_workLeft.begin(), m_workLeft.begin() + samples, 0.0f);
+    std::fill(m_workRight.begin(), m_workRight.begin() + samples, 0.0f);
+}
+
+// Returns the host frames now in the work buffers, or 0 when the voices went straight to the outputs.
+int CTimbre::renderVoicesAtHostRate(float* left, float* right, int frames, bool toWork)
+{
+    float* workLeft = m_workLeft.data();
+    float* workRight = m_workRight.data();
+    if (quality() == 1) {
+        if (!toWork) {
+            renderVoices(left, right, frames);
+            return 0;
+        }
+        const int n = std::min(frames, static_cast<int>(m_workLeft.size()));
+        clearWork(n);
+        renderVoices(workLeft, workRight, n);
+        return n;
+    }
+    const int samples = std::min(frames * kHighQuality, static_cast<int>(m_workLeft.size()));
+    const int hostFrames = samples / kHighQuality;
+    const bool silent = silentAtHighQuality();
+    if (!silent)
+        clearWork(samples);
+    renderVoices(workLeft, workRight, samples);
+    if (silent) {
+        for (CDecimator& d : m_decimators)
+            d.clear();
+        if (toWork)
+            clearWork(hostFrames);
+    } else if (toWork) {
+        decimate(workLeft, workRight, hostFrames, true);
+    } else {
+        decimate(left, right, hostFrames, false);
+    }
+    return toWork ? hostFrames : 0;
+}
+
+void CTimbre::renderEffects(float* left, float* right, int frames)
+{
+    if (m_tempoChanged)
+        for (CEffectUnit& unit : m_effects)
+            unit.tempoChanged(mayAllocate());
+    float* workLeft = m_workLeft.data();
+    float* workRight = m_workRight.data();
+    CEffectUnit& first = m_effects[0];
+    CEffectUnit& second = m_effects[1];
+    const bool secondActive = second.active();
+    if (first.active()) {
+        if (secondActive)
+            first.processInPlace(workLeft, workRight, frames);
+        else
+            first.processInto(workLeft, workRight, left, right, frames);
+    }
+    if (secondActive)
+        second.processInto(workLeft, workRight, left, right, frames);
 }
 
 void CTimbre::render(float* left, float* right, int frames)
 {
     if (frames <= 0)
         return;
-    const float tempo = hostBeatsPerSecond();
-    m_tempoChanged = tempo != m_tempoClock.hostBeatsPerSecond() && tempo > 0.0f;
-    if (m_tempoChanged)
-        m_tempoClock.setHostTempo(tempo);
-
-    if (quality() == 1) {
-        renderVoices(left, right, frames);
-    } else {
-        const int samples = std::min(frames * kHighQuality, static_cast<int>(m_workLeft.size()));
-        const int hostFrames = samples / kHighQuality;
-        const bool silent = silentAtHighQuality();
-        if (!silent) {
-            std::fill(m_workLeft.begin(), m_workLeft.begin() + samples, 0.0f);
-            std::fill(m_workRight.begin(), m_workRight.begin() + samples, 0.0f);
-        }
-        renderVoices(m_workLeft.data(), m_workRight.data(), samples);
-        if (silent) {
-            for (CDecimator& d : m_decimators)
-                d.clear();
-        } else {
-            decimateInto(left, right, hostFrames);
-        }
-    }
+    followTempo();
+    const bool effectsActive = m_effects[0].active() || m_effects[1].active();
+    const int workFrames = renderVoicesAtHostRate(left, right, frames, effectsActive);
+    // No note since the last reset: an active effect has nothing to process and nothing is output.
+    if (effectsActive && m_noteCounter != 0)
+        renderEffects(left, right, workFrames);
 
     const double beats = frames * (m_context ? m_context->beatsPerSample : 0.0);
     const double seconds = frames * (m_context ? m_context->samplePeriod : 0.0);

@@ -1,6 +1,7 @@
 // One synthesis engine: answers a poly and a mono MIDI channel and adds a stereo pair.
 #pragma once
 
+#include "dsp/effect_unit.h"
 #include "engine/engine_context.h"
 #include "engine/midi_event.h"
 #include "engine/timbre_settings.h"
@@ -77,6 +78,14 @@ public:
     // After an edit of the mono voice's modulation modules: the poly voices take the same modules.
     void copyModulesToVoices();
 
+    CEffectUnit& effect(int unit) { return m_effects[static_cast<size_t>(unit)]; }
+    const CEffectUnit& effect(int unit) const { return m_effects[static_cast<size_t>(unit)]; }
+    // Delay storage may grow only off the audio thread.
+    bool mayAllocate() const { return !m_context || !m_context->onAudioThread(); }
+    // Grows effect lines that were left short; true when an allocation failed since the last call.
+    bool prepareEffects();
+    void clearEffects();
+
     CShaperTable& shaperTable() { return m_shaper; }
     const CShaperTable& shaperTable() const { return m_shaper; }
     // Rebuilds the shaper curve from the timbre's shaper settings.
@@ -105,7 +114,11 @@ private:
     double beatsPerVoiceSample() const;
     double secondsPerVoiceSample() const;
     void renderVoices(float* left, float* right, int frames);
-    void decimateInto(float* left, float* right, int frames);
+    void decimate(float* left, float* right, int frames, bool replace);
+    void followTempo();
+    void clearWork(int samples);
+    int renderVoicesAtHostRate(float* left, float* right, int frames, bool toWork);
+    void renderEffects(float* left, float* right, int frames);
     bool silentAtHighQuality() const;
     void sizeWorkBuffers();
 
@@ -152,6 +165,7 @@ private:
     std::array<CClock, 4> m_clocks;
     int m_programChangePosition = 0;
     std::array<CDecimator, 2> m_decimators;
+    std::array<CEffectUnit, kEffectUnitCount> m_effects;
     std::vector<float> m_workLeft;
     std::vector<float> m_workRight;
 

@@ -112,6 +112,7 @@ void CTimbre::processEvents(const CMidiEventList& events, int monoChannel, int p
     if (!events.events) {
         for (CVoice& v : m_voices)
             v.silence();
+        clearEffects();
         return;
     }
     housekeeping();

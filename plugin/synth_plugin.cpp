@@ -71,7 +71,24 @@ platform::EBoxKind boxKind(EMessageKind kind)
 
 } // namespace
 
-void CSynthPlugin::beforeDispatch() { showPendingMessages(); }
+void CSynthPlugin::beforeDispatch()
+{
+    prepareEffectStorage();
+    showPendingMessages();
+}
+
+void CSynthPlugin::prepareEffectStorage()
+{
+    if (onAudioThread())
+        return;
+    std::lock_guard lock(m_engineLock);
+    bool failed = false;
+    for (CTimbre& t : m_timbres)
+        failed = t.prepareEffects() || failed;
+    failed = m_measuringTimbre.prepareEffects() || failed;
+    if (failed)
+        queueMessage(EMessage::OutOfMemory);
+}
 
 CSynthPlugin::CSynthPlugin(vst::HostCallback host) : CEffectBase(host, kProgramsPerBank, kHostParameterCount)
 {
@@ -492,7 +509,7 @@ int32_t CSynthPlugin::processEvents(const vst::VstEvents* events)
 {
     if (!events || events->numEvents <= 0)
         return 1;
-    m_audioThread.store(std::this_thread::get_id());
+    m_context.audioThread.store(std::this_thread::get_id());
     std::lock_guard lock(m_engineLock);
     int count = 0;
     for (int32_t i = 0; i < events->numEvents && count < kMaxEventsPerCall; ++i) {
@@ -532,7 +549,7 @@ void CSynthPlugin::processReplacing(float**, float** outputs, int32_t frames) { 
 
 void CSynthPlugin::render(float** outputs, int32_t frames, bool replacing)
 {
-    m_audioThread.store(std::this_thread::get_id());
+    m_context.audioThread.store(std::this_thread::get_id());
     platform::CScopedFlushToZero flushToZero;
     std::lock_guard lock(m_engineLock);
     queryTempo();

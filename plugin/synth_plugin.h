@@ -90,9 +90,11 @@ private:
     // Boxes never open under the engine lock or on the audio thread: they wait for the next other call.
     void queueMessage(EMessage message);
     void beforeDispatch() override;
+    // Effect lines that parameter changes on the audio thread left short grow here.
+    void prepareEffectStorage();
     const CProgram& bankProgram(int index);
     void showPendingMessages();
-    bool onAudioThread() const { return m_audioThread.load() == std::this_thread::get_id(); }
+    bool onAudioThread() const { return m_context.onAudioThread(); }
 
     std::recursive_mutex m_engineLock;
 
@@ -109,7 +111,6 @@ private:
 
     std::unique_ptr<CMidiEvent[]> m_events;
     std::vector<float> m_scratch;
-    std::atomic<std::thread::id> m_audioThread {};
     std::atomic<uint32_t> m_pendingMessages {0};
 };
 

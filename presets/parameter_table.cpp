@@ -33,14 +33,10 @@ constexpr float kDynamicRead = 0.20833333f;
 constexpr double kVolumeCentre = 0.6857142857142857;
 constexpr double kVolumeScale = 3.5;
 constexpr double kVolumeRead = 0.2857142857142857;
-constexpr float kEffectTimeScale = 500.0f;
 constexpr float kEffectTimeRead = 0.002f;
-constexpr float kEffectDepthScale = 5.0f;
 constexpr float kEffectDepthRead = 0.2f;
-constexpr float kEffectGainScale = 0.98f;
 constexpr float kEffectGainRead = 1.0204082f;
 constexpr float kEffectGainDisplay = 102.04082f;
-constexpr float kHeldChangeThreshold = 0.01f;
 constexpr float kSixteenths = 16.0f;
 constexpr float kOversamplingOctaveScale = 10.0f;
 constexpr float kKeySlopeScale = 6.0f;
@@ -463,46 +459,38 @@ void addEffects(CTableBuilder& b)
         {172, {"Effect 2", "FX2 Time 1", "FX2 Time 2", "FX2 Depth 1", "FX2 Depth 2", "FX2 Gain 1", "FX2 Gain 2",
                "FX2 Spread", "FX2 Mix"}},
     };
+    // What each slot reads back from the unit's engine values, and how it is shown.
+    struct CSlotRead {
+        const char* label;
+        float (*value)(const CEffectUnit&);
+        std::string (*text)(const CEffectUnit&);
+    };
+    static const CSlotRead kSlots[9] = {
+        {kType, [](const CEffectUnit& e) { return listValue(e.type(), kEffectTypeCount); },
+         [](const CEffectUnit& e) { return std::string(effectTypeName(e.type())); }},
+        {kMs, [](const CEffectUnit& e) { return kEffectTimeRead * static_cast<float>(e.time1()); },
+         [](const CEffectUnit& e) { return formatInteger(e.time1()); }},
+        {kMs, [](const CEffectUnit& e) { return kEffectTimeRead * static_cast<float>(e.time2()); },
+         [](const CEffectUnit& e) { return formatInteger(e.time2()); }},
+        {kMs, [](const CEffectUnit& e) { return kEffectDepthRead * e.depth1(); },
+         [](const CEffectUnit& e) { return truncText(e.depth1()); }},
+        {kMs, [](const CEffectUnit& e) { return kEffectDepthRead * e.depth2(); },
+         [](const CEffectUnit& e) { return truncText(e.depth2()); }},
+        {kPercent, [](const CEffectUnit& e) { return kEffectGainRead * e.gain1(); },
+         [](const CEffectUnit& e) { return truncText(kEffectGainDisplay * e.gain1()); }},
+        {kPercent, [](const CEffectUnit& e) { return kEffectGainRead * e.gain2(); },
+         [](const CEffectUnit& e) { return truncText(kEffectGainDisplay * e.gain2()); }},
+        {kPercent, [](const CEffectUnit& e) { return e.spread(); }, [](const CEffectUnit& e) { return percentText(e.spread()); }},
+        {kPercent, [](const CEffectUnit& e) { return e.mix(); }, [](const CEffectUnit& e) { return percentText(e.mix()); }},
+    };
     for (int u = 0; u < kEffectUnitCount; ++u) {
-        const int base = kUnits[u].base;
-        const char* const* n = kUnits[u].names;
-        auto unit = [u](auto& s) -> auto& { return s.effects[u]; };
-        b.timbre<int>(
-            base, n[0], kType, [unit](auto& s) -> auto& { return unit(s).type; },
-            [](float v, int) { return listChoice(v, kEffectTypeCount); },
-            [](int k) { return listValue(k, kEffectTypeCount); }, [](int k) { return std::string(effectTypeName(k)); });
-        auto time = [](float v, int) { return static_cast<int>(kEffectTimeScale * v + 0.5f); };
-        auto timeValue = [](int x) { return kEffectTimeRead * static_cast<float>(x); };
-        auto timeText = [](int x) { return formatInteger(x); };
-        b.timbre<int>(base + 1, n[1], kMs, [unit](auto& s) -> auto& { return unit(s).time1; }, time,
-                      timeValue, timeText);
-        b.timbre<int>(base + 2, n[2], kMs, [unit](auto& s) -> auto& { return unit(s).time2; }, time,
-                      timeValue, timeText);
-        // Depth and spread move only on a change of more than 0.01, so small jitter keeps the held value.
-        auto held = [](float scale) {
-            return [scale](float v, float current) {
-                const float x = scale * v;
-                return std::fabs(x - current) > kHeldChangeThreshold ? x : current;
-            };
-        };
-        auto depthValue = [](float x) { return kEffectDepthRead * x; };
-        auto depthText = [](float x) { return truncText(x); };
-        b.timbre<float>(base + 3, n[3], kMs, [unit](auto& s) -> auto& { return unit(s).depth1; },
-                        held(kEffectDepthScale), depthValue, depthText);
-        b.timbre<float>(base + 4, n[4], kMs, [unit](auto& s) -> auto& { return unit(s).depth2; },
-                        held(kEffectDepthScale), depthValue, depthText);
-        auto gain = [](float v, float) { return kEffectGainScale * v; };
-        auto gainValue = [](float x) { return kEffectGainRead * x; };
-        auto gainText = [](float x) { return truncText(kEffectGainDisplay * x); };
-        b.timbre<float>(base + 5, n[5], kPercent, [unit](auto& s) -> auto& { return unit(s).gain1; }, gain,
-                        gainValue, gainText);
-        b.timbre<float>(base + 6, n[6], kPercent, [unit](auto& s) -> auto& { return unit(s).gain2; }, gain,
-                        gainValue, gainText);
-        auto same = [](float x) { return x; };
-        b.timbre<float>(base + 7, n[7], kPercent, [unit](auto& s) -> auto& { return unit(s).spread; },
-                        held(1.0f), same, percentText);
-        b.timbre<float>(base + 8, n[8], kPercent, [unit](auto& s) -> auto& { return unit(s).mix; },
-                        [](float v, float) { return v; }, same, percentText);
+        for (int slot = 0; slot < 9; ++slot) {
+            const CSlotRead& read = kSlots[slot];
+            CParameterRecord& r = b.add(kUnits[u].base + slot, kUnits[u].names[slot], read.label);
+            r.set = [u, slot](CTimbre& t, float v) { t.effect(u).setParameter(slot, v, t.mayAllocate()); };
+            r.get = [u, value = read.value](const CTimbre& t) { return value(t.effect(u)); };
+            r.display = [u, text = read.text](const CTimbre& t) { return text(t.effect(u)); };
+        }
     }
 }
 

@@ -1,7 +1,5 @@
 // Notes through CTimbre: timing, pitch, level, panorama, portamento, both qualities.
-#include "engine/timbre.h"
-
-#include <gtest/gtest.h>
+#include "tests/engine/timbre_fixture.h"
 
 #include <cmath>
 #include <vector>
@@ -9,59 +7,9 @@
 namespace quorvix {
 namespace {
 
-constexpr int kPoly = 0;
-constexpr int kMono = 1;
-constexpr float kRate = 44100.0f;
+using namespace quorvix::test;
 
-CMidiEvent midi(int delta, uint8_t status, uint8_t d1, uint8_t d2 = 0, int8_t detune = 0)
-{
-    CMidiEvent e;
-    e.deltaFrames = delta;
-    e.status = status;
-    e.data1 = d1;
-    e.data2 = d2;
-    e.detune = detune;
-    return e;
-}
-
-struct CBlock {
-    std::vector<float> left, right;
-    float peak() const
-    {
-        float p = 0.0f;
-        for (size_t i = 0; i < left.size(); ++i)
-            p = std::max({p, std::fabs(left[i]), std::fabs(right[i])});
-        return p;
-    }
-};
-
-class VoiceRenderTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        context.hostBeatsPerSecond = 2.0f; // 120 BPM
-        context.samplesPerBeat = kRate / 2.0f;
-        context.beatsPerSample = 2.0f / kRate;
-        context.samplePeriod = 1.0 / kRate;
-        timbre.attach(&context);
-        timbre.initialize();
-        timbre.setSampleRate(kRate);
-        timbre.setBlockSize(4096);
-    }
-    CBlock block(int frames, std::vector<CMidiEvent> events = {})
-    {
-        // An empty list still has storage: a list without storage would silence the timbre.
-        static const CMidiEvent none;
-        timbre.processEvents({events.empty() ? &none : events.data(), int(events.size())}, kMono, kPoly);
-        CBlock b {std::vector<float>(static_cast<size_t>(frames)), std::vector<float>(static_cast<size_t>(frames))};
-        timbre.render(b.left.data(), b.right.data(), frames);
-        return b;
-    }
-    void useSine() { timbre.setParameterValue(25, 16.5f / 54.0f); }
-
-    CEngineContext context;
-    CTimbre timbre;
-};
+using VoiceRenderTest = TimbreFixture;
 
 TEST_F(VoiceRenderTest, NoteStartsAtItsOffset)
 {

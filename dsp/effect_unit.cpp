@@ -1,0 +1,433 @@
+#include "dsp/effect_unit.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace quorvix {
+
+namespace {
+
+constexpr int kTypes = 22;
+constexpr float kTimeScale = 500.0f;
+constexpr float kDepthScale = 5.0f;
+constexpr float kGainScale = 0.98f;
+constexpr float kHeldChange = 0.01f;
+constexpr float kBeatsPerTimeStep = 0.008f;
+constexpr double kBandCentre = 0.6857142857142857;
+constexpr double kBandScale = 3.5;
+constexpr float kFullMix = 0.99f;
+constexpr float kActive = 0.01f;
+constexpr float kUnityLow = 0.99f;
+constexpr float kUnityHigh = 1.01f;
+
+// Multi-Delay taps: position in the line and weight.
+constexpr double kTapPosition[4] = {0.6560603575528948, 0.7310226519552419, 0.28145229383619474, 0.4440497335701599};
+constexpr float kTapWeight[4] = {0.48f, 0.65f, 0.14f, 0.25f};
+constexpr float kMultiDelayGain = 0.45f;
+
+// Normalized values of the Init program, by slot.
+constexpr float kInitValues[9] = {0.0f, 0.3f, 0.3f, 0.2f, 0.2f, 0.5f / kGainScale, 0.5f / kGainScale, 0.5f, 1.0f};
+
+float bandAmount(float v) { return static_cast<float>(std::pow(10.0, kBandScale * (v - kBandCentre))); }
+
+// Amounts within 0.99..1.01 count as exactly 1.
+float unityAware(float amount) { return amount > kUnityLow && amount < kUnityHigh ? 1.0f : amount; }
+
+} // namespace
+
+CEffectUnit::CEffectUnit()
+    : m_lowBands {CBesselLowpass(100.0f, 1000.0f, 300.0f), CBesselLowpass(100.0f, 1000.0f, 300.0f)},
+      m_highBands {CBesselLowpass(3000.0f, 5000.0f, 4000.0f), CBesselLowpass(3000.0f, 5000.0f, 4000.0f)}
+{
+    m_modDelays[1].setPhaseOffset(m_lines[0].spread());
+    // The type comes last so that the lines are sized once from the Init times.
+    for (int s : {slot::Time1, slot::Time2, slot::Depth1, slot::Depth2, slot::Gain1, slot::Gain2, slot::Spread,
+                  slot::Mix, slot::Type})
+        setParameter(s, kInitValues[s], true);
+}
+
+float CEffectUnit::lineFrequency(int time) const
+{
+    if (time == 0)
+        return std::numeric_limits<float>::infinity();
+    if (synchronised())
+        return m_sampleRate / (static_cast<float>(time) * kBeatsPerTimeStep * m_samplesPerBeat);
+    return 1000.0f / static_cast<float>(time);
+}
+
+float CEffectUnit::modulationRate() const
+{
+    if (m_time2 == 0)
+        return std::numeric_limits<float>::infinity();
+    if (synchronised())
+        return m_sampleRate / (static_cast<float>(m_time2) * kBeatsPerTimeStep * m_samplesPerBeat) * 0.5f;
+    return 1000.0f / (4.0f * static_cast<float>(m_time2));
+}
+
+void CEffectUnit::applyTimes(bool mayGrow)
+{
+    m_lines[0].setFrequency(lineFrequency(m_time1), mayGrow);
+    m_lines[1].setFrequency(lineFrequency(m_time2), mayGrow);
+    for (CModDelay& d : m_modDelays) {
+        d.setTime(static_cast<float>(m_time1), m_type, mayGrow);
+        d.setRate(modulationRate());
+    }
+}
+
+void CEffectUnit::clearBands()
+{
+    for (int c = 0; c < 2; ++c) {
+        m_lowBands[static_cast<size_t>(c)].clear();
+        m_midBands[static_cast<size_t>(c)].clear();
+        m_highBands[static_cast<size_t>(c)].clear();
+    }
+}
+
+void CEffectUnit::flushBands()
+{
+    for (int c = 0; c < 2; ++c) {
+        m_lowBands[static_cast<size_t>(c)].flushState();
+        m_midBands[static_cast<size_t>(c)].flushState();
+        m_highBands[static_cast<size_t>(c)].flushState();
+    }
+}
+
+void CEffectUnit::setParameter(int s, float v, bool mayGrow)
+{
+    switch (s) {
+    case slot::Type:
+        m_type = std::min(static_cast<int>(v * kTypes), kTypes - 1);
+        applyTimes(mayGrow);
+        clearBands();
+        return;
+    case slot::Time1: {
+        const int t = static_cast<int>(kTimeScale * v + 0.5f);
+        if (t != m_time1) {
+            m_time1 = t;
+            m_lines[0].setFrequency(lineFrequency(t), mayGrow);
+            for (CModDelay& d : m_modDelays)
+                d.setTime(static_cast<float>(t), m_type, mayGrow);
+        }
+        for (CBesselLowpass& band : m_lowBands)
+            band.setFrequency(100.0f * std::pow(10.0f, v));
+        return;
+    }
+    case slot::Time2: {
+        const int t = static_cast<int>(kTimeScale * v + 0.5f);
+        if (t != m_time2) {
+            m_time2 = t;
+            m_lines[1].setFrequency(lineFrequency(t), mayGrow);
+            for (CModDelay& d : m_modDelays)
+                d.setRate(modulationRate());
+        }
+        m_lowAmount = bandAmount(v);
+        return;
+    }
+    case slot::Depth1:
+    case slot::Depth2: {
+        const size_t c = s == slot::Depth1 ? 0 : 1;
+        float& held = c == 0 ? m_depth1 : m_depth2;
+        const float d = kDepthScale * v;
+        if (std::fabs(d - held) > kHeldChange) {
+            held = d;
+            m_modDelays[c].setDepth(d, m_type, mayGrow);
+        }
+        m_lines[c].setDamp(v);
+        if (c == 0) {
+            for (CBandpass& band : m_midBands)
+                band.setFrequency(100.0f * std::pow(50.0f, v));
+        } else {
+            m_midAmount = bandAmount(v);
+        }
+        return;
+    }
+    case slot::Gain1:
+    case slot::Gain2: {
+        const size_t c = s == slot::Gain1 ? 0 : 1;
+        m_lines[c].setGain(kGainScale * v);
+        m_modDelays[c].setFeedback(kGainScale * v);
+        if (c == 0) {
+            for (CBesselLowpass& band : m_highBands)
+                band.setFrequency(2000.0f * std::pow(2.5f, v));
+        } else {
+            m_highAmount = bandAmount(v);
+        }
+        return;
+    }
+    case slot::Spread:
+        if (std::fabs(v - m_lines[0].spread()) > kHeldChange) {
+            for (CDelayLine& line : m_lines)
+                line.setSpread(v);
+            m_modDelays[0].setPhaseOffset(0.0f);
+            m_modDelays[1].setPhaseOffset(v);
+            for (CModDelay& d : m_modDelays)
+                d.setRate(modulationRate());
+        }
+        return;
+    case slot::Mix:
+        m_mix = v;
+        m_volume = static_cast<float>(std::pow(10.0, 2.4 * (v - 1.0)));
+        return;
+    default:
+        return;
+    }
+}
+
+void CEffectUnit::setSampleRate(float rate, bool mayGrow)
+{
+    m_sampleRate = rate;
+    for (CDelayLine& line : m_lines)
+        line.setSampleRate(rate, mayGrow);
+    for (CModDelay& d : m_modDelays)
+        d.setSampleRate(rate, mayGrow);
+    for (int c = 0; c < 2; ++c) {
+        m_lowBands[static_cast<size_t>(c)].setSampleRate(static_cast<int>(rate));
+        m_highBands[static_cast<size_t>(c)].setSampleRate(static_cast<int>(rate));
+        m_midBands[static_cast<size_t>(c)].setSampleRate(rate);
+    }
+    // The lines take their lengths from the times at the new rate.
+    applyTimes(mayGrow);
+}
+
+void CEffectUnit::clear(bool mayGrow)
+{
+    for (CDelayLine& line : m_lines)
+        line.refresh(mayGrow);
+    for (CModDelay& d : m_modDelays)
+        d.refresh(mayGrow);
+    clearBands();
+}
+
+void CEffectUnit::tempoChanged(bool mayGrow)
+{
+    if (!synchronised())
+        return;
+    m_lines[0].retune(lineFrequency(m_time1), mayGrow);
+    m_lines[1].retune(lineFrequency(m_time2), mayGrow);
+    for (CModDelay& d : m_modDelays)
+        d.retuneRate(modulationRate());
+}
+
+void CEffectUnit::prepareStorage()
+{
+    for (CDelayLine& line : m_lines)
+        line.prepareStorage();
+    for (CModDelay& d : m_modDelays)
+        d.prepareStorage();
+}
+
+bool CEffectUnit::storageShort() const
+{
+    return m_lines[0].storageShort() || m_lines[1].storageShort() || m_modDelays[0].storageShort() ||
+           m_modDelays[1].storageShort();
+}
+
+bool CEffectUnit::takeAllocationFailure()
+{
+    bool failed = false;
+    for (CDelayLine& line : m_lines)
+        failed = line.takeAllocationFailure() || failed;
+    for (CModDelay& d : m_modDelays)
+        failed = d.takeAllocationFailure() || failed;
+    return failed;
+}
+
+bool CEffectUnit::active() const
+{
+    if (m_type <= effect::None || m_type > effect::Last)
+        return false;
+    if (m_type == effect::FreqBoost)
+        return m_lowAmount * m_volume > kActive || m_midAmount * m_volume > kActive ||
+               m_highAmount * m_volume > kActive || m_volume < kFullMix;
+    return m_mix >= kActive;
+}
+
+// ---- processing ------------------------------------------------------------------------------------
+
+void CEffectUnit::processInPlace(float* left, float* right, int frames) { run(left, right, nullptr, nullptr, frames); }
+
+void CEffectUnit::processInto(float* inLeft, float* inRight, float* outLeft, float* outRight, int frames)
+{
+    run(inLeft, inRight, outLeft, outRight, frames);
+}
+
+void CEffectUnit::run(float* left, float* right, float* outLeft, float* outRight, int frames)
+{
+    // Until its storage has grown the unit passes the signal on dry rather than read missing cells.
+    if (storageShort()) {
+        if (outLeft)
+            for (int i = 0; i < frames; ++i) {
+                outLeft[i] += left[i];
+                outRight[i] += right[i];
+            }
+        return;
+    }
+    const float x = m_mix >= kFullMix ? 1.0f : m_mix;
+    switch (processingType()) {
+    case effect::OneShotDelay:
+    case effect::Delay:
+    case effect::XDelay:
+    case effect::SpreadDelay:
+    case effect::DiffDelay:
+    case effect::PanDiffDelay:
+        return runDelay(left, right, outLeft, outRight, frames, x);
+    case effect::MultiDelay:
+        return runMultiDelay(left, right, outLeft, outRight, frames, x);
+    case effect::Chorus:
+    case effect::Flanger:
+    case effect::Phaser:
+        return runModulated(left, right, outLeft, outRight, frames, x);
+    case effect::FreqBoost:
+        return runBooster(left, right, outLeft, outRight, frames);
+    default:
+        return;
+    }
+}
+
+// The result goes into the buffers themselves, or is added to the outputs.
+static inline void emit(float* in, float* out, int i, float y)
+{
+    if (out)
+        out[i] += y;
+    else
+        in[i] = y;
+}
+
+void CEffectUnit::runDelay(float* left, float* right, float* outLeft, float* outRight, int frames, float x)
+{
+    CDelayLine& lineL = m_lines[0];
+    CDelayLine& lineR = m_lines[1];
+    const int type = processingType();
+    const float gL = lineL.gain(), gR = lineR.gain(), s = lineL.spread();
+    // Diff. and Pan.Diff. leave the right line undamped and unflushed.
+    const bool rightTreated = type != effect::DiffDelay && type != effect::PanDiffDelay;
+    for (int i = 0; i < frames; ++i) {
+        const float inL = left[i], inR = right[i];
+        const float L = lineL.output(), R = lineR.output();
+        float yL = 0.0f, yR = 0.0f, wL = 0.0f, wR = 0.0f;
+        switch (type) {
+        case effect::OneShotDelay:
+            yL = inL + x * gL * L;
+            yR = inR + x * gR * R;
+            wL = inL;
+            wR = inR;
+            break;
+        case effect::Delay:
+            yL = inL + x * L;
+            yR = inR + x * R;
+            wL = gL * (inL + L);
+            wR = gR * (inR + R);
+            break;
+        case effect::XDelay:
+            yL = inL + x * L;
+            yR = inR + x * R;
+            wL = gL * (inR + R);
+            wR = gR * (inL + L);
+            break;
+        case effect::SpreadDelay:
+            yL = inL + x * L;
+            yR = inR + x * R;
+            wL = gL * ((1.0f - s) * (inL + L) + s * (inR + R));
+            wR = gR * ((1.0f - s) * (inR + R) + s * (inL + L));
+            break;
+        case effect::DiffDelay: {
+            const float l = gL * L + (1.0f - s) * gR * R;
+            const float r = gR * R + (1.0f - s) * gL * L;
+            yL = inL + x * l;
+            yR = inR + x * r;
+            wL = l + inL;
+            wR = r + inR;
+            break;
+        }
+        default: { // Pan.Diff.Delay
+            const float l = gL * L + (1.0f - s) * gR * R;
+            const float r = gR * R + s * gL * L;
+            yL = inL + x * l;
+            yR = inR + x * r;
+            wL = l + inL;
+            wR = r + inR;
+            break;
+        }
+        }
+        lineL.store(wL, true, true);
+        lineR.store(wR, rightTreated, rightTreated);
+        emit(left, outLeft, i, yL);
+        emit(right, outRight, i, yR);
+    }
+}
+
+void CEffectUnit::runMultiDelay(float* left, float* right, float* outLeft, float* outRight, int frames, float x)
+{
+    float* in[2] = {left, right};
+    float* out[2] = {outLeft, outRight};
+    for (size_t c = 0; c < 2; ++c) {
+        CDelayLine& line = m_lines[c];
+        const int n = line.length();
+        if (n <= 0)
+            continue;
+        int taps[4];
+        for (int k = 0; k < 4; ++k) {
+            taps[k] = line.writePosition() + static_cast<int>(n * kTapPosition[k]);
+            if (taps[k] >= n)
+                taps[k] -= n;
+        }
+        const float g = kMultiDelayGain * line.gain();
+        for (int i = 0; i < frames; ++i) {
+            float sum = line.output();
+            for (int k = 0; k < 4; ++k) {
+                sum += kTapWeight[k] * line.tap(taps[k]);
+                if (++taps[k] >= n)
+                    taps[k] = 0;
+            }
+            const float wet = g * sum;
+            const float y = in[c][i] + x * wet;
+            line.store(line.damping(in[c][i] + wet), false, true);
+            emit(in[c], out[c], i, y);
+        }
+    }
+}
+
+void CEffectUnit::runModulated(float* left, float* right, float* outLeft, float* outRight, int frames, float x)
+{
+    float* in[2] = {left, right};
+    float* out[2] = {outLeft, outRight};
+    const int type = processingType();
+    for (size_t c = 0; c < 2; ++c) {
+        CModDelay& d = m_modDelays[c];
+        for (int i = 0; i < frames; ++i) {
+            const float s = in[c][i];
+            const float y = type == effect::Chorus ? d.chorus(s, x) : (type == effect::Phaser ? d.phaser(s, x) : d.flanger(s, x));
+            emit(in[c], out[c], i, y);
+        }
+    }
+}
+
+void CEffectUnit::runBooster(float* left, float* right, float* outLeft, float* outRight, int frames)
+{
+    const bool low = m_lowAmount * m_volume > kActive;
+    const bool high = m_highAmount * m_volume > kActive;
+    const bool mid = m_midAmount * m_volume > kActive;
+    const bool scaled = m_volume < kFullMix;
+    const float lowAmount = unityAware(m_lowAmount), highAmount = unityAware(m_highAmount),
+                midAmount = unityAware(m_midAmount);
+    float* in[2] = {left, right};
+    float* out[2] = {outLeft, outRight};
+    for (size_t c = 0; c < 2; ++c) {
+        for (int i = 0; i < frames; ++i) {
+            float z = in[c][i];
+            if (low)
+                z += lowAmount * m_lowBands[c].tick(z);
+            if (high)
+                z += highAmount * (z - m_highBands[c].tick(z));
+            if (mid)
+                z += midAmount * m_midBands[c].tick(z);
+            if (scaled)
+                z *= m_volume;
+            emit(in[c], out[c], i, z);
+        }
+    }
+    flushBands();
+}
+
+} // namespace quorvix
