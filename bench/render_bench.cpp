@@ -21,7 +21,7 @@ struct CScenario {
     std::vector<std::unique_ptr<CTimbre>> timbres;
     std::vector<float> left = std::vector<float>(kBlock), right = std::vector<float>(kBlock);
 
-    CScenario(int voices, ESound sound, bool high)
+    CScenario(int voices, ESound sound, bool high, bool effects)
     {
         context.hostBeatsPerSecond = 2.0f;
         context.samplesPerBeat = kRate / 2.0f;
@@ -41,6 +41,11 @@ struct CScenario {
                 timbre->setParameterValue(41, 13.5f / 54.0f); // OSC3 "Triangle"
                 timbre->setParameterValue(38, 0.6f);          // OSC2 detuned
                 timbre->setParameterValue(52, 1.0f);          // oversampling "Always"
+            }
+            if (effects) {
+                timbre->setParameterValue(163, 2.5f / 22.0f); // "Delay"
+                timbre->setParameterValue(172, 8.5f / 22.0f); // "Chorus"
+                timbre->setParameterValue(180, 0.5f);
             }
             timbres.push_back(std::move(timbre));
         }
@@ -68,9 +73,9 @@ struct CScenario {
     }
 };
 
-void run(benchmark::State& state, int voices, ESound sound, bool high)
+void run(benchmark::State& state, int voices, ESound sound, bool high, bool effects = false)
 {
-    CScenario scenario(voices, sound, high);
+    CScenario scenario(voices, sound, high, effects);
     for (auto _ : state) {
         scenario.render();
         benchmark::DoNotOptimize(scenario.left.data());
@@ -90,6 +95,7 @@ void BM_Heavy68(benchmark::State& s) { run(s, 68, ESound::Heavy, false); }
 void BM_Heavy1High(benchmark::State& s) { run(s, 1, ESound::Heavy, true); }
 void BM_Heavy16High(benchmark::State& s) { run(s, 16, ESound::Heavy, true); }
 void BM_Heavy68High(benchmark::State& s) { run(s, 68, ESound::Heavy, true); }
+void BM_Heavy68Effects(benchmark::State& s) { run(s, 68, ESound::Heavy, false, true); }
 
 BENCHMARK(BM_Idle);
 BENCHMARK(BM_Init1);
@@ -102,6 +108,7 @@ BENCHMARK(BM_Heavy68);
 BENCHMARK(BM_Heavy1High);
 BENCHMARK(BM_Heavy16High);
 BENCHMARK(BM_Heavy68High);
+BENCHMARK(BM_Heavy68Effects);
 
 } // namespace
 

@@ -20,7 +20,6 @@ CDelayLine::CDelayLine() : m_damping(100.0f, 1.0e9f, 16000.0f)
 void CDelayLine::resize(int cells, bool mayGrow)
 {
     m_length = m_storage.request(cells, mayGrow);
-    m_buffer = m_storage.data();
     m_write = 0;
 }
 
@@ -75,10 +74,10 @@ void CDelayLine::wrap(bool damped, bool flushed)
 {
     m_write = 0;
     if (damped && m_damp > 0.0f)
-        m_damping.runOver(m_buffer, m_length);
+        m_damping.runOver(data(), m_length);
     if (flushed) {
         m_damping.flushState();
-        flushTiny(m_buffer, m_length);
+        flushTiny(data(), m_length);
     }
 }
 

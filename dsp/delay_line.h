@@ -26,14 +26,14 @@ public:
     void refresh(bool mayGrow);
 
     // The value stored n samples ago.
-    float output() const { return m_buffer[m_write]; }
+    float output() const { return data()[m_write]; }
     // Stores x and advances; at the end of the line the damping runs once (when asked) and the
     // cells are flushed.
     inline void store(float x, bool damped, bool flushed);
     // The damping filter per sample (Multi-Delay).
     float damping(float x) { return m_damping.tick(x); }
     // Reads the cell that was stored delay samples before the write position's.
-    float tap(int position) const { return m_buffer[position]; }
+    float tap(int position) const { return data()[position]; }
 
     int length() const { return m_length; }
     int writePosition() const { return m_write; }
@@ -47,12 +47,13 @@ public:
     bool takeAllocationFailure() { return m_storage.takeFailure(); }
 
 private:
+    float* data() { return m_storage.data(); }
+    const float* data() const { return m_storage.data(); }
     int lengthFor(float hz) const;
     void resize(int cells, bool mayGrow);
     void wrap(bool damped, bool flushed);
 
     CLineStorage m_storage;
-    float* m_buffer = nullptr;
     int m_length = 0;
     int m_write = 0;
     float m_sampleRate = 44100.0f;
@@ -67,7 +68,7 @@ inline void CDelayLine::store(float x, bool damped, bool flushed)
 {
     if (m_length <= 0)
         return;
-    m_buffer[m_write] = x;
+    data()[m_write] = x;
     if (++m_write >= m_length)
         wrap(damped, flushed);
 }

@@ -305,7 +305,7 @@ void CEffectUnit::runDelay(float* left, float* right, float* outLeft, float* out
     for (int i = 0; i < frames; ++i) {
         const float inL = left[i], inR = right[i];
         const float L = lineL.output(), R = lineR.output();
-        float yL = 0.0f, yR = 0.0f, wL = 0.0f, wR = 0.0f;
+        float yL = inL + x * L, yR = inR + x * R, wL = 0.0f, wR = 0.0f;
         switch (type) {
         case effect::OneShotDelay:
             yL = inL + x * gL * L;
@@ -314,35 +314,20 @@ void CEffectUnit::runDelay(float* left, float* right, float* outLeft, float* out
             wR = inR;
             break;
         case effect::Delay:
-            yL = inL + x * L;
-            yR = inR + x * R;
             wL = gL * (inL + L);
             wR = gR * (inR + R);
             break;
         case effect::XDelay:
-            yL = inL + x * L;
-            yR = inR + x * R;
             wL = gL * (inR + R);
             wR = gR * (inL + L);
             break;
         case effect::SpreadDelay:
-            yL = inL + x * L;
-            yR = inR + x * R;
             wL = gL * ((1.0f - s) * (inL + L) + s * (inR + R));
             wR = gR * ((1.0f - s) * (inR + R) + s * (inL + L));
             break;
-        case effect::DiffDelay: {
+        default: { // Diff. and Pan.Diff.: the right channel takes the left line by 1 - s or by s
             const float l = gL * L + (1.0f - s) * gR * R;
-            const float r = gR * R + (1.0f - s) * gL * L;
-            yL = inL + x * l;
-            yR = inR + x * r;
-            wL = l + inL;
-            wR = r + inR;
-            break;
-        }
-        default: { // Pan.Diff.Delay
-            const float l = gL * L + (1.0f - s) * gR * R;
-            const float r = gR * R + s * gL * L;
+            const float r = gR * R + (type == effect::DiffDelay ? 1.0f - s : s) * gL * L;
             yL = inL + x * l;
             yR = inR + x * r;
             wL = l + inL;

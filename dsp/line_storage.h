@@ -19,6 +19,7 @@ public:
     int wanted() const { return m_wanted; }
 
     float* data() { return m_cells.data(); }
+    const float* data() const { return m_cells.data(); }
     int capacity() const { return static_cast<int>(m_cells.size()); }
 
 private:

@@ -56,7 +56,6 @@ void CModDelay::derive()
 void CModDelay::resize(bool mayGrow)
 {
     m_cells = m_storage.request(static_cast<int>(std::floor(2.02f * m_depthSamples + m_delaySamples + 3.5f)), mayGrow);
-    m_buffer = m_storage.data();
     m_write = 0;
 }
 

@@ -38,6 +38,8 @@ public:
     bool takeAllocationFailure() { return m_storage.takeFailure(); }
 
 private:
+    float* data() { return m_storage.data(); }
+    const float* data() const { return m_storage.data(); }
     inline void modulate();
     inline float read(int position) const;
     inline void advance();
@@ -45,7 +47,6 @@ private:
     void resize(bool mayGrow);
 
     CLineStorage m_storage;
-    float* m_buffer = nullptr;
     int m_cells = 0; // E; cell E - 1 copies cell 0
     int m_write = 0;
     float m_sampleRate = 44100.0f;
@@ -82,8 +83,8 @@ inline float CModDelay::read(int position) const
 {
     if (position >= m_cells - 1)
         position -= m_cells - 1;
-    const float a = m_buffer[position];
-    return a + (m_buffer[position + 1] - a) * m_fraction;
+    const float a = data()[position];
+    return a + (data()[position + 1] - a) * m_fraction;
 }
 
 // After the sample that wrote the copy cell, cell 0 takes its value and the ring is flushed.
@@ -91,9 +92,9 @@ inline void CModDelay::advance()
 {
     if (++m_write < m_cells)
         return;
-    m_buffer[0] = m_buffer[m_cells - 1];
+    data()[0] = data()[m_cells - 1];
     m_write = 1;
-    flushTiny(m_buffer, m_cells);
+    flushTiny(data(), m_cells);
 }
 
 inline float CModDelay::chorus(float in, float x)
@@ -101,7 +102,7 @@ inline float CModDelay::chorus(float in, float x)
     if (m_cells < 3)
         return in;
     modulate();
-    m_buffer[m_write] = in;
+    data()[m_write] = in;
     const float wet = read(m_write + m_offset + 1);
     advance();
     return in + x * wet;
@@ -113,7 +114,7 @@ inline float CModDelay::phaser(float in, float x)
         return in;
     modulate();
     const float wet = read(m_write + m_offset);
-    m_buffer[m_write] = in;
+    data()[m_write] = in;
     advance();
     return in - x * wet;
 }
@@ -125,7 +126,7 @@ inline float CModDelay::flanger(float in, float x)
     modulate();
     float wet = read(m_write + m_offset);
     wet = (__builtin_fabsf(wet + 1.0f) - __builtin_fabsf(wet - 1.0f)) * 0.5f;
-    m_buffer[m_write] = in + m_feedback * wet;
+    data()[m_write] = in + m_feedback * wet;
     advance();
     return (1.0f - x) * in - x * wet;
 }

@@ -12,6 +12,7 @@ namespace {
 constexpr int kLastProgram = 63;
 constexpr int kHighQuality = 4;
 constexpr float kPanControllerRange = 126.0f;
+constexpr int kHostTempoKind = 0; // the host tempo itself
 
 struct CControllerTarget {
     int controller;
@@ -30,6 +31,7 @@ constexpr CControllerTarget kControllerTargets[] = {
 
 CTimbre::CTimbre()
 {
+    m_tempoClock.setKind(kHostTempoKind);
     m_shaper.setLimiter(m_settings.shaper.limiter);
     rebuildShaper();
 }

@@ -192,6 +192,7 @@ void CSynthPlugin::setParameter(int32_t index, float value)
             selectedChanged = address.timbre == m_selectedTimbre;
         }
     }
+    prepareEffectStorage();
     showPendingMessages();
     if (!editor())
         return;

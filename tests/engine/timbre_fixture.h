@@ -37,9 +37,10 @@ struct CBlock {
     }
 };
 
-class TimbreFixture : public ::testing::Test {
-protected:
-    void SetUp() override
+// A timbre with its own context; tests that compare renders make more than one, on the heap
+// (a timbre is too large for the stack).
+struct CTimbreRig {
+    CTimbreRig()
     {
         setTempo(2.0f); // 120 BPM
         context.samplePeriod = 1.0 / kRate;
@@ -48,6 +49,9 @@ protected:
         timbre.setSampleRate(kRate);
         timbre.setBlockSize(4096);
     }
+    CTimbreRig(const CTimbreRig&) = delete;
+    CTimbreRig& operator=(const CTimbreRig&) = delete;
+
     void setTempo(float beatsPerSecond)
     {
         context.hostBeatsPerSecond = beatsPerSecond;
@@ -68,5 +72,7 @@ protected:
     CEngineContext context;
     CTimbre timbre;
 };
+
+class TimbreFixture : public ::testing::Test, public CTimbreRig {};
 
 } // namespace quorvix::test
