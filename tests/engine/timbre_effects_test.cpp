@@ -27,7 +27,7 @@ void setEffect(CTimbre& t, int base, int type, float mix = 1.0f)
 // A note held over blocks of 4096 samples.
 std::vector<CBlock> play(CTimbreRig& rig, int blocks)
 {
-    rig.useSine(); // the Init wave does not repeat from one timbre to the next
+    rig.useSine();
     std::vector<CBlock> out;
     out.push_back(rig.block(kFrames, {midi(0, 0x90, 69, 100)}));
     for (int i = 1; i < blocks; ++i)
