@@ -26,8 +26,9 @@ constexpr double kTapPosition[4] = {0.6560603575528948, 0.7310226519552419, 0.28
 constexpr float kTapWeight[4] = {0.48f, 0.65f, 0.14f, 0.25f};
 constexpr float kMultiDelayGain = 0.45f;
 
-// Normalized values of the Init program, by slot.
-constexpr float kInitValues[9] = {0.0f, 0.3f, 0.3f, 0.2f, 0.2f, 0.5f / kGainScale, 0.5f / kGainScale, 0.5f, 1.0f};
+constexpr int kMaxTime = 500;
+
+float finiteOr(float x, float fallback) { return std::isfinite(x) ? x : fallback; }
 
 float bandAmount(float v) { return static_cast<float>(std::pow(10.0, kBandScale * (v - kBandCentre))); }
 
@@ -40,11 +41,7 @@ CEffectUnit::CEffectUnit()
     : m_lowBands {CBesselLowpass(100.0f, 1000.0f, 300.0f), CBesselLowpass(100.0f, 1000.0f, 300.0f)},
       m_highBands {CBesselLowpass(3000.0f, 5000.0f, 4000.0f), CBesselLowpass(3000.0f, 5000.0f, 4000.0f)}
 {
-    m_modDelays[1].setPhaseOffset(m_lines[0].spread());
-    // The type comes last so that the lines are sized once from the Init times.
-    for (int s : {slot::Time1, slot::Time2, slot::Depth1, slot::Depth2, slot::Gain1, slot::Gain2, slot::Spread,
-                  slot::Mix, slot::Type})
-        setParameter(s, kInitValues[s], true);
+    load(CEffectValues {}, true);
 }
 
 float CEffectUnit::lineFrequency(int time) const
@@ -93,29 +90,93 @@ void CEffectUnit::flushBands()
     }
 }
 
-void CEffectUnit::setParameter(int s, float v, bool mayGrow)
+float CEffectUnit::engineValue(int s, float v)
 {
     switch (s) {
     case slot::Type:
-        m_type = std::min(static_cast<int>(v * kTypes), kTypes - 1);
+        return static_cast<float>(std::min(static_cast<int>(v * kTypes), kTypes - 1));
+    case slot::Time1:
+    case slot::Time2:
+        return std::floor(kTimeScale * v + 0.5f);
+    case slot::Depth1:
+    case slot::Depth2:
+        return kDepthScale * v;
+    case slot::Gain1:
+    case slot::Gain2:
+        return kGainScale * v;
+    default:
+        return v;
+    }
+}
+
+float CEffectUnit::normalizedValue(int s, float x)
+{
+    switch (s) {
+    case slot::Type:
+        return (x + 0.5f) / static_cast<float>(kTypes);
+    case slot::Time1:
+    case slot::Time2:
+        return x / kTimeScale;
+    case slot::Depth1:
+    case slot::Depth2:
+        return x / kDepthScale;
+    case slot::Gain1:
+    case slot::Gain2:
+        return x / kGainScale;
+    default:
+        return x;
+    }
+}
+
+void CEffectUnit::setParameter(int s, float v, bool mayGrow) { apply(s, engineValue(s, v), v, false, mayGrow); }
+
+void CEffectUnit::load(const CEffectValues& e, bool mayGrow)
+{
+    const float x[9] = {static_cast<float>(e.type),
+                        static_cast<float>(std::clamp(e.time1, 0, kMaxTime)),
+                        static_cast<float>(std::clamp(e.time2, 0, kMaxTime)),
+                        std::clamp(finiteOr(e.depth1, 0.0f), 0.0f, kDepthScale),
+                        std::clamp(finiteOr(e.depth2, 0.0f), 0.0f, kDepthScale),
+                        std::clamp(finiteOr(e.gain1, 0.0f), 0.0f, kGainScale),
+                        std::clamp(finiteOr(e.gain2, 0.0f), 0.0f, kGainScale),
+                        std::clamp(finiteOr(e.spread, 0.0f), 0.0f, 1.0f),
+                        std::clamp(finiteOr(e.mix, 0.0f), 0.0f, 1.0f)};
+    // The type comes last so that the lines are sized once, for the new type's times.
+    for (int s : {slot::Time1, slot::Time2, slot::Depth1, slot::Depth2, slot::Gain1, slot::Gain2, slot::Spread,
+                  slot::Mix, slot::Type})
+        apply(s, x[s], normalizedValue(s, x[s]), true, mayGrow);
+}
+
+CEffectValues CEffectUnit::values() const
+{
+    return {m_type, m_time1, m_time2, m_depth1, m_depth2, gain1(), gain2(), spread(), m_mix};
+}
+
+// x is the engine value, v the normalized one the band frequencies and amounts follow; force
+// applies held values even when they moved by less than their threshold.
+void CEffectUnit::apply(int s, float x, float v, bool force, bool mayGrow)
+{
+    switch (s) {
+    case slot::Type:
+        m_type = static_cast<int>(x);
         applyTimes(mayGrow);
         clearBands();
         return;
     case slot::Time1: {
-        const int t = static_cast<int>(kTimeScale * v + 0.5f);
-        if (t != m_time1) {
+        const int t = static_cast<int>(x);
+        if (force || t != m_time1) {
             m_time1 = t;
             m_lines[0].setFrequency(lineFrequency(t), mayGrow);
             for (CModDelay& d : m_modDelays)
-                d.setTime(static_cast<float>(t), m_type, mayGrow);
+                d.setTime(x, m_type, mayGrow);
         }
         for (CBesselLowpass& band : m_lowBands)
             band.setFrequency(100.0f * std::pow(10.0f, v));
         return;
     }
     case slot::Time2: {
-        const int t = static_cast<int>(kTimeScale * v + 0.5f);
-        if (t != m_time2) {
+        const int t = static_cast<int>(x);
+        if (force || t != m_time2) {
             m_time2 = t;
             m_lines[1].setFrequency(lineFrequency(t), mayGrow);
             for (CModDelay& d : m_modDelays)
@@ -128,10 +189,9 @@ void CEffectUnit::setParameter(int s, float v, bool mayGrow)
     case slot::Depth2: {
         const size_t c = s == slot::Depth1 ? 0 : 1;
         float& held = c == 0 ? m_depth1 : m_depth2;
-        const float d = kDepthScale * v;
-        if (std::fabs(d - held) > kHeldChange) {
-            held = d;
-            m_modDelays[c].setDepth(d, m_type, mayGrow);
+        if (force || std::fabs(x - held) > kHeldChange) {
+            held = x;
+            m_modDelays[c].setDepth(x, m_type, mayGrow);
         }
         m_lines[c].setDamp(v);
         if (c == 0) {
@@ -145,8 +205,8 @@ void CEffectUnit::setParameter(int s, float v, bool mayGrow)
     case slot::Gain1:
     case slot::Gain2: {
         const size_t c = s == slot::Gain1 ? 0 : 1;
-        m_lines[c].setGain(kGainScale * v);
-        m_modDelays[c].setFeedback(kGainScale * v);
+        m_lines[c].setGain(x);
+        m_modDelays[c].setFeedback(x);
         if (c == 0) {
             for (CBesselLowpass& band : m_highBands)
                 band.setFrequency(2000.0f * std::pow(2.5f, v));
@@ -156,18 +216,18 @@ void CEffectUnit::setParameter(int s, float v, bool mayGrow)
         return;
     }
     case slot::Spread:
-        if (std::fabs(v - m_lines[0].spread()) > kHeldChange) {
+        if (force || std::fabs(x - m_lines[0].spread()) > kHeldChange) {
             for (CDelayLine& line : m_lines)
-                line.setSpread(v);
+                line.setSpread(x);
             m_modDelays[0].setPhaseOffset(0.0f);
-            m_modDelays[1].setPhaseOffset(v);
+            m_modDelays[1].setPhaseOffset(x);
             for (CModDelay& d : m_modDelays)
                 d.setRate(modulationRate());
         }
         return;
     case slot::Mix:
-        m_mix = v;
-        m_volume = static_cast<float>(std::pow(10.0, 2.4 * (v - 1.0)));
+        m_mix = x;
+        m_volume = static_cast<float>(std::pow(10.0, 2.4 * (x - 1.0)));
         return;
     default:
         return;

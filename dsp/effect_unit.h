@@ -41,12 +41,29 @@ constexpr int Spread = 7;
 constexpr int Mix = 8;
 } // namespace slot
 
+// A unit's engine values as programs store them, at their "Init" values.
+struct CEffectValues {
+    int type = effect::None;
+    int time1 = 150; // ms, or 1/125 beats for the synchronised types
+    int time2 = 150;
+    float depth1 = 1.0f;
+    float depth2 = 1.0f;
+    float gain1 = 0.5f;
+    float gain2 = 0.5f;
+    float spread = 0.5f;
+    float mix = 1.0f;
+};
+
 class CEffectUnit {
 public:
+    // At the "Init" values.
     CEffectUnit();
 
     // v is the normalized parameter; mayGrow allows the delay storage to allocate.
     void setParameter(int slot, float v, bool mayGrow);
+    // Engine values of a program, applied whatever the held values were.
+    void load(const CEffectValues& values, bool mayGrow);
+    CEffectValues values() const;
     // Host rate.
     void setSampleRate(float rate, bool mayGrow);
     // The timbre's tempo clock in host samples per beat, for the synchronised types.
@@ -85,6 +102,9 @@ private:
     int processingType() const { return synchronised() ? m_type - 11 : m_type; }
     float lineFrequency(int time) const;
     float modulationRate() const;
+    static float engineValue(int slot, float v);
+    static float normalizedValue(int slot, float x);
+    void apply(int slot, float x, float v, bool force, bool mayGrow);
     void applyTimes(bool mayGrow);
     void clearBands();
     void flushBands();
@@ -95,11 +115,10 @@ private:
     void runBooster(float* left, float* right, float* outLeft, float* outRight, int frames);
 
     int m_type = effect::None;
-    // Held values start unapplied so that the Init values reach every part.
-    int m_time1 = -1;
-    int m_time2 = -1;
-    float m_depth1 = -1.0f;
-    float m_depth2 = -1.0f;
+    int m_time1 = 150;
+    int m_time2 = 150;
+    float m_depth1 = 1.0f;
+    float m_depth2 = 1.0f;
     float m_mix = 1.0f;
     float m_volume = 1.0f;
     float m_lowAmount = 1.0f;

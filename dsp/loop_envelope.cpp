@@ -286,6 +286,60 @@ void CLoopEnvelope::copyFrom(const CLoopEnvelope& other)
     recomputeBeatsPerUpdate();
 }
 
+namespace {
+// Longer than any envelope needs (the tables end at 16 beats), and small enough that sums stay exact.
+constexpr float kMaxStoredTime = 10000.0f;
+
+float finiteOr(float x, float fallback) { return std::isfinite(x) ? x : fallback; }
+} // namespace
+
+void CLoopEnvelope::assign(const CEnvelopeShape& shape)
+{
+    m_lastPoint = std::clamp(shape.lastPoint, 0, kEnvelopePoints - 1);
+    for (size_t i = 0; i < kEnvelopePoints; ++i) {
+        const CEnvelopePoint& p = shape.points[i];
+        m_time[i] = std::clamp(finiteOr(p.time, 0.0f), 0.0f, kMaxStoredTime);
+        m_value[i] = std::clamp(finiteOr(p.value, 0.0f), -1.0f, 1.0f);
+        m_curved[i] = p.curved ? 1 : 0;
+        m_startDx[i] = finiteOr(p.startDx, -1.0f);
+        m_startDy[i] = finiteOr(p.startDy, 0.0f);
+        m_endDx[i] = finiteOr(p.endDx, 1.0f);
+        m_endDy[i] = finiteOr(p.endDy, 0.0f);
+    }
+    for (int k = 0; k < m_lastPoint; ++k)
+        if (m_curved[index(k)])
+            clampHandles(k);
+    m_loopEnd = std::clamp(shape.loopEnd, 0, m_lastPoint);
+    m_loopStart = shape.loopOn ? std::clamp(shape.loopStart, 0, m_lastPoint) : m_loopEnd;
+    m_loopOn = shape.loopOn;
+    if (m_loopStart >= m_loopEnd) {
+        m_loopOn = false;
+        m_loopEnd = m_loopStart;
+    }
+    m_release = shape.release;
+    m_bipolar = shape.bipolar;
+    m_clock.setKind(std::clamp(shape.clockKind, 0, kTempoClockKinds - 1));
+    recomputeBeatsPerUpdate();
+    rebuild();
+}
+
+CEnvelopeShape CLoopEnvelope::storedShape() const
+{
+    CEnvelopeShape shape;
+    for (size_t i = 0; i < kEnvelopePoints; ++i)
+        shape.points[i] = {m_time[i],    m_value[i],   m_curved[i] != 0, m_startDx[i],
+                           m_startDy[i], m_endDx[i],   m_endDy[i]};
+    shape.lastPoint = m_lastPoint;
+    shape.loopOn = m_loopOn;
+    // With the loop off its start means nothing; stored, it is the end, as loading makes it.
+    shape.loopStart = m_loopOn ? m_loopStart : m_loopEnd;
+    shape.loopEnd = m_loopEnd;
+    shape.release = m_release;
+    shape.bipolar = m_bipolar;
+    shape.clockKind = m_clock.kind();
+    return shape;
+}
+
 // ---- tables ----------------------------------------------------------------------------------
 
 void CLoopEnvelope::computeCurve(int k, float startValue)

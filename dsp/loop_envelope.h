@@ -17,6 +17,26 @@ constexpr int kLastEnvelopeCell = kEnvelopeCells - 2;
 
 enum class EEnvelopeKind { Modulation, Amplitude };
 
+// A point with the segment that starts at it, as programs store it.
+struct CEnvelopePoint {
+    float time = 0.5f; // beats to the next point
+    float value = 0.5f;
+    bool curved = false;
+    float startDx = -1.0f, startDy = 0.0f, endDx = 1.0f, endDy = 0.0f;
+};
+
+// Everything of an envelope that programs store.
+struct CEnvelopeShape {
+    std::array<CEnvelopePoint, kEnvelopePoints> points {};
+    int lastPoint = 0;
+    bool loopOn = false;
+    int loopStart = 0;
+    int loopEnd = 0;
+    bool release = true;
+    bool bipolar = false;
+    int clockKind = 0;
+};
+
 class CLoopEnvelope {
 public:
     explicit CLoopEnvelope(EEnvelopeKind kind = EEnvelopeKind::Modulation);
@@ -39,6 +59,10 @@ public:
     // A random shape from the runtime generator (random presets).
     void randomize();
     void copyFrom(const CLoopEnvelope& other);
+    // A stored shape; values that no editing could make (non-finite, loop points beyond the
+    // last point, handles outside their segment) are brought into range.
+    void assign(const CEnvelopeShape& shape);
+    CEnvelopeShape storedShape() const;
 
     // ---- running ----
     void setSampleRate(float rate);

@@ -209,6 +209,23 @@ void CModSection::setValue(int k, float normalized)
     refresh();
 }
 
+void CModSection::assign(const std::array<CCombiner, kCombiners>& combiners, const std::array<float, 4>& values)
+{
+    for (int i = 0; i < kCombiners; ++i) {
+        const CCombiner& from = combiners[static_cast<size_t>(i)];
+        CCombiner& c = m_combiners[static_cast<size_t>(i)];
+        c.source1 = std::clamp(from.source1, 0, kModSources - 1);
+        c.source2 = std::clamp(from.source2, 0, kModSources - 1);
+        c.op = std::clamp(from.op, 0, kCombinerOperators - 1);
+        c.destination = std::clamp(from.destination, 0, destinationCount(m_kind) - 1);
+        const float x = amountToNormalized(m_kind, c.destination, from.amount);
+        c.amount = x >= 0.0f && x <= 1.0f ? from.amount : amountFromNormalized(m_kind, c.destination, x > 1.0f ? 1.0f : 0.0f);
+    }
+    for (size_t k = 0; k < 4; ++k)
+        m_values[k] = std::isfinite(values[k]) ? values[k] : 0.0f;
+    refresh();
+}
+
 // ---- derived data ---------------------------------------------------------------------------------
 
 bool CModSection::reads(const CCombiner& c, int firstSource) const

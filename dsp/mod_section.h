@@ -105,6 +105,11 @@ public:
     void setDestination(int i, int d);
     void setAmount(int i, float normalized);
     void setValue(int k, float normalized); // a..d = 4x - 2
+    // A stored set: sources, operators and destinations limited to their ranges; an amount
+    // outside its destination's range (or not a number) becomes the amount at the nearer end.
+    void assign(const std::array<CCombiner, kCombiners>& combiners, const std::array<float, 4>& values);
+    const std::array<CCombiner, kCombiners>& combiners() const { return m_combiners; }
+    const std::array<float, 4>& values() const { return m_values; }
     const CCombiner& combiner(int i) const { return m_combiners[clampCombiner(i)]; }
     float value(int k) const { return m_values[static_cast<size_t>(std::clamp(k, 0, 3))]; }
     ESectionKind kind() const { return m_kind; }

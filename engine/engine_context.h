@@ -6,6 +6,8 @@
 
 namespace quorvix {
 
+class CBank;
+
 constexpr float kNoTempoBeatsPerSecond = 0.0001f;
 
 struct CEngineContext {
@@ -16,6 +18,7 @@ struct CEngineContext {
     int oscOversampling = 1; // 0 off, 1 per program, 2 on wherever a program allows it
     float tuningBase = 0.0f;
     int tuningSource = 0;
+    const CBank* bank = nullptr; // the programs that program changes load
     // The thread that renders; delay storage never grows on it.
     std::atomic<std::thread::id> audioThread {};
 

@@ -9,7 +9,6 @@ namespace quorvix {
 
 namespace {
 
-constexpr int kLastProgram = 63;
 constexpr int kHighQuality = 4;
 constexpr float kPanControllerRange = 126.0f;
 constexpr int kHostTempoKind = 0; // the host tempo itself
@@ -31,6 +30,7 @@ constexpr CControllerTarget kControllerTargets[] = {
 
 CTimbre::CTimbre()
 {
+    m_programName.reserve(kProgramNameLength);
     m_tempoClock.setKind(kHostTempoKind);
     m_shaper.setLimiter(m_settings.shaper.limiter);
     rebuildShaper();
@@ -140,16 +140,6 @@ void CTimbre::CClock::restartAt(int position, double perSample)
 {
     whole = 0.0;
     fraction = -position * perSample;
-}
-
-void CTimbre::voiceProgramChange(CVoice&, int program, int position)
-{
-    m_programChangePosition = position;
-    m_programNumber = std::clamp(program, 0, kLastProgram);
-    m_clocks[0].restartAt(position, beatsPerVoiceSample());
-    m_clocks[1].restartAt(position, secondsPerVoiceSample());
-    m_clocks[2] = CClock {};
-    m_clocks[3] = CClock {};
 }
 
 void CTimbre::restartFirstKeyClocks(int position)
@@ -332,16 +322,10 @@ void CTimbre::setQuality(int factor)
     setSampleRate(m_sampleRate);
 }
 
-void CTimbre::setProgramName(const std::string& name) { m_programName = name.substr(0, kProgramNameLength); }
-
-void CTimbre::changeProgram(int program, const std::string& name)
+void CTimbre::setProgramName(const std::string& name)
 {
-    m_programNumber = std::clamp(program, 0, kLastProgram);
-    setProgramName(name);
-    m_noteCounter = 0;
-    for (CClock& c : m_clocks)
-        c = CClock {};
-    resetVoices();
+    // assign into the reserved capacity: a MIDI program change names the timbre on the audio thread
+    m_programName.assign(name, 0, kProgramNameLength);
 }
 
 } // namespace quorvix

@@ -6,6 +6,7 @@
 #include "engine/midi_event.h"
 #include "engine/timbre_settings.h"
 #include "engine/voice.h"
+#include "presets/program.h"
 
 #include <array>
 #include <string>
@@ -13,7 +14,7 @@
 
 namespace quorvix {
 
-constexpr int kProgramNameLength = 24;
+constexpr int kProgramNameLength = static_cast<int>(kMaxProgramName);
 constexpr int kVoiceCount = 1 + kMaxPolyphony; // the mono voice, then the poly voices
 constexpr int kMonoVoice = 0;
 // Events of one processEvents call that a timbre keeps; further events are dropped.
@@ -98,7 +99,15 @@ public:
     int programNumber() const { return m_programNumber; }
     const std::string& programName() const { return m_programName; }
     void setProgramName(const std::string& name);
-    void changeProgram(int program, const std::string& name);
+    // The program of the bank in the owner's context (the fallback program without a bank).
+    const CProgram& bankProgram(int program) const;
+    // Silences the timbre and loads the bank program; program is clamped to 0..63.
+    void changeProgram(int program);
+    // Loads its bank program again without silencing.
+    void reloadProgram();
+    // A program's name and sound; the program number stays.
+    void loadFrom(const CProgram& program);
+    void storeInto(CProgram& program) const;
 
 private:
     // A running time as an integer part and a fraction kept below 1.
@@ -132,6 +141,10 @@ private:
         int8_t detune = 0;
     };
 
+    // Decodes the program's records into the voice, or copies the modules of a voice that did.
+    void loadVoice(CVoice& voice, const CProgram& program, const CVoice* decoded);
+    void loadTimbreValues(const CProgram& program);
+
     void housekeeping();
     int accept(const CMidiEventList& events, int monoChannel, int polyChannel);
     void translate(const CAcceptedEvent& event, int monoChannel);
@@ -155,6 +168,7 @@ private:
     float m_sampleRate = 44100.0f;
     int m_blockSize = 1000;
     int m_programNumber = 0;
+    int m_masterProgram = -1; // the program the mono voice loaded at its last program change
     std::string m_programName = "Init";
     std::array<CVoice, kVoiceCount> m_voices;
     CTimbreSettings m_settings;

@@ -140,6 +140,7 @@ void CSynthPlugin::initialize()
         std::lock_guard lock(m_engineLock);
         m_context.tuningBase = 0.0f;
         m_context.tuningSource = 0;
+        m_context.bank = m_bank.get();
         for (CTimbre& t : m_timbres)
             t.attach(&m_context);
         m_measuringTimbre.attach(&m_context);
@@ -149,7 +150,7 @@ void CSynthPlugin::initialize()
         m_selectedTimbre = 0;
         for (int k = 0; k < kTimbreCount; ++k) {
             const int program = k == 0 ? 0 : kLastProgram;
-            m_timbres[k].changeProgram(program, bankProgram(program).name());
+            m_timbres[k].changeProgram(program);
         }
         m_curProgram = m_timbres[0].programNumber();
     }
@@ -368,7 +369,7 @@ void CSynthPlugin::changeSelectedProgram(int program)
 {
     program = clampInt(program, 0, kLastProgram);
     m_curProgram = program;
-    m_timbres[m_selectedTimbre].changeProgram(program, bankProgram(program).name());
+    m_timbres[m_selectedTimbre].changeProgram(program);
 }
 
 void CSynthPlugin::setProgram(int32_t program)
@@ -415,7 +416,7 @@ bool CSynthPlugin::getProgramNameIndexed(int32_t, int32_t index, char* text)
     std::lock_guard lock(m_engineLock);
     if (index < 0 || index > kLastProgram || !m_bank)
         return false;
-    copyToHost(text, m_bank->getProgramPtr(index).name(), kTextCapacity);
+    copyToHost(text, m_bank->getProgramPtr(index).name, kTextCapacity);
     return true;
 }
 

@@ -93,7 +93,7 @@ TEST_F(TimbreEffectsTest, NoOutputBeforeTheFirstNote)
     ASSERT_GT(block(kFrames).peak(), 0.0f);
 
     // A program change from the editor resets the note counter: the tail is not heard.
-    timbre.changeProgram(0, "Init");
+    timbre.changeProgram(0);
     EXPECT_EQ(block(kFrames).peak(), 0.0f);
     EXPECT_GT(play(*this, 1)[0].peak(), 0.0f) << "the next note sounds again";
 }
