@@ -31,6 +31,8 @@ constexpr int kBankSelectorCount = 10;
 constexpr int kTuningSourceCount = 4;
 constexpr int kOversamplingChoices = 3;
 constexpr float kTuningBaseRange = 4.0f;
+// Kick buttons act when their value falls below this.
+constexpr float kKickThreshold = 0.5f;
 // A negative host index addresses nothing: its remainder could otherwise land on an alias.
 constexpr int kNoParameter = -1;
 
@@ -46,6 +48,9 @@ int choiceOf(float value, int count)
 float choiceValue(int choice, int count) { return (static_cast<float>(choice) + 0.5f) / static_cast<float>(count); }
 
 int clampInt(int v, int lo, int hi) { return v < lo ? lo : (v > hi ? hi : v); }
+
+// One program up or down, wrapping around the bank.
+int stepProgram(int program, int step) { return (program + step + kProgramsPerBank) % kProgramsPerBank; }
 
 bool isShownWithNumber(const std::string& name) { return name == "Init" || name == "Randomized"; }
 
@@ -184,10 +189,17 @@ void CSynthPlugin::setParameter(int32_t index, float value)
     if (std::isnan(value))
         return;
     value = clampUnit(value);
+    if (index == cmd::StorePreset) {
+        if (value < kKickThreshold)
+            storePreset();
+        return;
+    }
     bool selectedChanged = false;
+    ECommand command = ECommand::NotACommand;
     {
         std::lock_guard lock(m_engineLock);
-        if (!runCommand(index, value)) {
+        command = runCommand(index, value);
+        if (command == ECommand::NotACommand) {
             const CAddress address = decodeIndex(index);
             m_timbres[address.timbre].setParameterValue(address.number, value);
             selectedChanged = address.timbre == m_selectedTimbre;
@@ -195,6 +207,7 @@ void CSynthPlugin::setParameter(int32_t index, float value)
     }
     prepareEffectStorage();
     showPendingMessages();
+    followUp(command);
     if (!editor())
         return;
     const bool settingsCommand = index >= cmd::Channel && index <= cmd::AutoStorePresetChanges;
@@ -211,44 +224,94 @@ void CSynthPlugin::setParameter(int32_t index, float value)
         editor()->setParameter(index % kParametersPerTimbre, value);
 }
 
-bool CSynthPlugin::runCommand(int32_t index, float value)
+CSynthPlugin::ECommand CSynthPlugin::runCommand(int32_t index, float value)
 {
+    const bool kicked = value < kKickThreshold;
     switch (index) {
     case cmd::UpdateControls:
-        return true;
+        return ECommand::Done;
     case cmd::Channel:
+        autoStore();
         selectTimbre(choiceOf(value, kTimbreCount));
-        return true;
+        return ECommand::TimbreSelected;
     case cmd::Program:
+        autoStore();
         changeSelectedProgram(choiceOf(value, kProgramsPerBank));
-        return true;
+        return ECommand::SoundChanged;
     case cmd::ProgramMinus:
-        if (value < 0.5f)
-            changeSelectedProgram(m_curProgram == 0 ? kLastProgram : m_curProgram - 1);
-        return true;
     case cmd::ProgramPlus:
-        if (value < 0.5f)
-            changeSelectedProgram(m_curProgram == kLastProgram ? 0 : m_curProgram + 1);
-        return true;
+        if (!kicked)
+            return ECommand::Done;
+        autoStore();
+        changeSelectedProgram(stepProgram(m_curProgram, index == cmd::ProgramPlus ? 1 : -1));
+        return ECommand::SoundChanged;
+    case cmd::CopyPreset:
+        if (kicked) {
+            autoStore();
+            storeSelected(m_clipboard.get());
+        }
+        return ECommand::Done;
+    case cmd::PastePreset:
+        if (!kicked || !m_clipboard)
+            return ECommand::Done;
+        m_timbres[m_selectedTimbre].loadFrom(*m_clipboard);
+        autoStore();
+        return ECommand::SoundChanged;
+    case cmd::SwapPreset:
+        return kicked ? swapWithClipboard() : ECommand::Done;
+    case cmd::InitPreset:
+        if (kicked && m_clipboard)
+            *m_clipboard = CProgram {};
+        return ECommand::Done;
     case cmd::KnobMode:
         m_settings.knobMode = value >= 0.5f;
         setProcessKnobMode(m_settings.knobMode);
-        return true;
+        return ECommand::Done;
     case cmd::TuningBase:
         m_context.tuningBase = (value - 0.5f) * kTuningBaseRange;
-        return true;
+        return ECommand::Done;
     case cmd::OscOversampling:
         m_settings.oscOversampling = std::min(static_cast<int>(std::floor(value * kOversamplingChoices)), 2);
         m_context.oscOversampling = m_settings.oscOversampling;
-        return true;
+        return ECommand::Done;
     case cmd::MonoTimbralMode:
         setMonoTimbralSetting(value >= 0.5f);
-        return true;
+        return ECommand::Done;
     case cmd::AutoStorePresetChanges:
+        autoStore();
         m_settings.autoStore = value >= 0.5f;
-        return true;
+        autoStore();
+        return ECommand::Done;
     default:
-        return false;
+        return ECommand::NotACommand;
+    }
+}
+
+CSynthPlugin::ECommand CSynthPlugin::swapWithClipboard()
+{
+    if (!m_clipboard)
+        return ECommand::Done;
+    const CProgram previous = *m_clipboard;
+    autoStore();
+    storeSelected(m_clipboard.get());
+    m_timbres[m_selectedTimbre].loadFrom(previous);
+    autoStore();
+    return ECommand::SoundChanged;
+}
+
+void CSynthPlugin::followUp(ECommand command)
+{
+    switch (command) {
+    case ECommand::TimbreSelected:
+        notifyEditor(cmd::UpdateControls, 0.0f);
+        updateHostDisplay();
+        return;
+    case ECommand::SoundChanged:
+        updateHostDisplay();
+        refreshEditorValues();
+        return;
+    default:
+        return;
     }
 }
 
@@ -356,34 +419,81 @@ void CSynthPlugin::notifyEditor(int32_t index, float value)
 
 // ---- programs -----------------------------------------------------------------------------
 
-const CProgram& CSynthPlugin::bankProgram(int index)
-{
-    if (m_bank)
-        return m_bank->getProgramPtr(index);
-    queueMessage(EMessage::BankStorageMissing);
-    static const CProgram fallback;
-    return fallback;
-}
-
 void CSynthPlugin::changeSelectedProgram(int program)
 {
+    if (!m_bank)
+        queueMessage(EMessage::BankStorageMissing);
     program = clampInt(program, 0, kLastProgram);
     m_curProgram = program;
     m_timbres[m_selectedTimbre].changeProgram(program);
+}
+
+void CSynthPlugin::storeSelected(CProgram* target)
+{
+    // Only programs of the bank and the clipboard take a timbre's sound.
+    const bool accepted = target && ((m_bank && m_bank->contains(target)) || target == m_clipboard.get());
+    if (!accepted)
+        return;
+    m_timbres[m_selectedTimbre].storeInto(*target);
+    if (target == m_clipboard.get())
+        return;
+    const int number = m_timbres[m_selectedTimbre].programNumber();
+    for (int k = 0; k < kTimbreCount; ++k)
+        if (k != m_selectedTimbre && m_timbres[k].programNumber() == number)
+            m_timbres[k].reloadProgram();
+}
+
+void CSynthPlugin::storeSelectedToBank()
+{
+    if (!m_bank) {
+        queueMessage(EMessage::BankStorageMissing);
+        return;
+    }
+    storeSelected(&m_bank->getProgramPtr(m_timbres[m_selectedTimbre].programNumber()));
+}
+
+void CSynthPlugin::autoStore()
+{
+    if (m_settings.autoStore)
+        storeSelectedToBank();
+}
+
+void CSynthPlugin::storePreset()
+{
+    if (!m_settings.autoStore) {
+        // A question needs the user: never on the audio thread, never under the engine lock.
+        if (onAudioThread())
+            return;
+        const CMessageTexts& texts = messageTexts(EMessage::StoreConfirmation);
+        if (!platform::showMessageBox(platform::EBoxKind::Question, messageTitle(texts.kind),
+                                      composeMessage(m_languages, EMessage::StoreConfirmation, "")))
+            return;
+    }
+    {
+        std::lock_guard lock(m_engineLock);
+        storeSelectedToBank();
+    }
+    showPendingMessages();
+}
+
+void CSynthPlugin::refreshEditorValues()
+{
+    if (!editor())
+        return;
+    for (int32_t i = 0; i <= kLastProgramParameter; ++i)
+        editor()->setParameter(i, getParameter(i));
 }
 
 void CSynthPlugin::setProgram(int32_t program)
 {
     {
         std::lock_guard lock(m_engineLock);
+        autoStore();
         changeSelectedProgram(program);
     }
     showPendingMessages();
     updateHostDisplay();
-    if (!editor())
-        return;
-    for (int32_t i = 0; i <= kLastProgramParameter; ++i)
-        editor()->setParameter(i, getParameter(i));
+    refreshEditorValues();
 }
 
 int32_t CSynthPlugin::getProgram()

@@ -71,12 +71,22 @@ private:
     CAddress decodeIndex(int32_t index) const;
     int renderedTimbres() const { return m_monoTimbralMode ? 1 : kTimbreCount; }
 
-    // Editor commands; each returns true when it handled the index.
-    bool runCommand(int32_t index, float value);
+    // What an editor command leaves to do once the engine lock is released.
+    enum class ECommand { NotACommand, Done, TimbreSelected, SoundChanged };
+    ECommand runCommand(int32_t index, float value);
+    ECommand swapWithClipboard();
+    void followUp(ECommand command);
     bool readCommand(int32_t index, float& value) const;
     void setMonoTimbralSetting(bool on);
     void selectTimbre(int timbre);
     void changeSelectedProgram(int program);
+    // The selected timbre into a bank program or the clipboard; other timbres on that program reload it.
+    void storeSelected(CProgram* target);
+    void storeSelectedToBank();
+    // Before anything discards the selected timbre's edits: stores them when auto-store is on.
+    void autoStore();
+    void storePreset();
+    void refreshEditorValues();
     void notifyEditor(int32_t index, float value);
 
     void queryTempo();
@@ -92,7 +102,6 @@ private:
     void beforeDispatch() override;
     // Effect lines that parameter changes on the audio thread left short grow here.
     void prepareEffectStorage();
-    const CProgram& bankProgram(int index);
     void showPendingMessages();
     bool onAudioThread() const { return m_context.onAudioThread(); }
 

@@ -90,5 +90,26 @@ TEST(Program, StoreThenLoadGivesTheSameTimbre)
     }
 }
 
+TEST(Program, MidiProgramChangeLoadsInTheVoices)
+{
+    auto bank = std::make_unique<CBank>();
+    auto source = std::make_unique<CTimbreRig>();
+    editEverything(source->timbre);
+    source->timbre.storeInto(bank->getProgramPtr(5));
+
+    auto rig = std::make_unique<CTimbreRig>();
+    rig->context.bank = bank.get();
+    rig->block(256, {midi(10, 0xC0, 70)}); // clamped to 63: still Init
+    EXPECT_EQ(rig->timbre.programNumber(), 63);
+    rig->block(256, {midi(10, 0xC0, 5)});
+    EXPECT_EQ(rig->timbre.programNumber(), 5);
+    EXPECT_EQ(rig->timbre.programName(), "Edited sound");
+    for (int number : {25, 53, 108, 163, 171})
+        EXPECT_EQ(rig->timbre.getParameterValue(number), source->timbre.getParameterValue(number)) << number;
+    EXPECT_EQ(storeEnvelope(rig->timbre.voice(9).envelope(EEnvelope::OscMod1)),
+              storeEnvelope(source->timbre.voice(kMonoVoice).envelope(EEnvelope::OscMod1)))
+        << "a poly voice copied the mono voice's modules";
+}
+
 } // namespace
 } // namespace quorvix
