@@ -2,6 +2,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 #include <thread>
 
 namespace quorvix {
@@ -19,6 +20,9 @@ struct CEngineContext {
     float tuningBase = 0.0f;
     int tuningSource = 0;
     const CBank* bank = nullptr; // the programs that program changes load
+    // Hands a system-exclusive reply (a tuning dump) to the host.
+    void (*sendSysex)(void* owner, const uint8_t* bytes, int size, int deltaFrames) = nullptr;
+    void* sysexOwner = nullptr;
     // The thread that renders; delay storage never grows on it.
     std::atomic<std::thread::id> audioThread {};
 

@@ -118,7 +118,11 @@ double CTimbre::secondsPerVoiceSample() const
     return (m_context ? m_context->samplePeriod : 1.0 / 44100.0) / quality();
 }
 
-float CTimbre::tuningBendFactor(int, float) const { return 1.0f; }
+float CTimbre::tuningBendFactor(int key, float bend) const
+{
+    const double cents = 1200.0 * std::log2(m_destinationTuning.frequency(key) / m_mainTuning.frequency(key));
+    return static_cast<float>(std::exp2(bend * cents / 1200.0));
+}
 
 void CTimbre::copyModulesToVoices()
 {

@@ -7,6 +7,7 @@
 #include "engine/timbre_settings.h"
 #include "engine/voice.h"
 #include "presets/program.h"
+#include "tuning/tuning.h"
 
 #include <array>
 #include <string>
@@ -65,6 +66,10 @@ public:
     int oscOversamplingSetting() const { return m_context ? m_context->oscOversampling : 1; }
     // The bend factor towards the destination tuning ("TUN" range) for a key.
     float tuningBendFactor(int key, float bend) const;
+    CTuning& mainTuning() { return m_mainTuning; }
+    const CTuning& mainTuning() const { return m_mainTuning; }
+    CTuning& destinationTuning() { return m_destinationTuning; }
+    const CTuning& destinationTuning() const { return m_destinationTuning; }
     // The controller mapping for controllers 5 to 90: value 0..1 applied to this voice only.
     void applyController(int controller, float value, CVoice& voice);
     // A voice executes a MIDI program change at a position in voice samples.
@@ -139,6 +144,8 @@ private:
         uint8_t data1 = 0;
         uint8_t data2 = 0;
         int8_t detune = 0;
+        const uint8_t* sysex = nullptr; // a tuning message, F0 included
+        int32_t sysexSize = 0;
     };
 
     // Decodes the program's records into the voice, or copies the modules of a voice that did.
@@ -147,7 +154,9 @@ private:
 
     void housekeeping();
     int accept(const CMidiEventList& events, int monoChannel, int polyChannel);
-    void translate(const CAcceptedEvent& event, int monoChannel);
+    void translate(const CAcceptedEvent& event, int monoChannel, int polyChannel);
+    void tuningMessage(const CAcceptedEvent& event, int monoChannel, int polyChannel);
+    void retuneChangedKeys(int32_t time);
     void noteOff(const CAcceptedEvent& event, bool monoSide);
     void noteOn(const CAcceptedEvent& event, bool monoSide);
     void monoNoteOn(CVoiceCommand note, const CAcceptedEvent& event);
@@ -172,6 +181,10 @@ private:
     std::string m_programName = "Init";
     std::array<CVoice, kVoiceCount> m_voices;
     CTimbreSettings m_settings;
+
+    CTuning m_mainTuning;
+    CTuning m_destinationTuning;
+    std::array<uint8_t, kBulkDumpSize> m_reply {};
 
     CShaperTable m_shaper;
     CTempoClock m_tempoClock;

@@ -32,6 +32,9 @@ constexpr float kBendDown = 0.0001220703125f; // 1/8192
 constexpr float kBendUp = 0.00012208521f;     // 1/8191
 constexpr double kLowestKeyHz = 8.175798915643707;
 constexpr double kRandUnit = 3.0517578125e-05; // 1/32768
+constexpr int kHostTuning = 0;
+constexpr int kSysexTuning = 2;
+constexpr int kSysexPriorityTenths = 4;
 
 // The order of message kinds at one position, in tenths: programs, controllers,
 // everything else, note-offs, note-ons.
@@ -63,9 +66,9 @@ int32_t CTimbre::position(const CAcceptedEvent& event) const { return -event.del
 float CTimbre::startFrequency(int key, int detuneCents) const
 {
     const double base = m_context ? m_context->tuningBase : 0.0;
-    const bool hostTuning = !m_context || m_context->tuningSource == 0;
-    const double detune = hostTuning ? detuneCents * 0.01 : 0.0;
-    return static_cast<float>(kLowestKeyHz * std::exp2((key + base + detune) / 12.0));
+    if (m_context && m_context->tuningSource != kHostTuning)
+        return static_cast<float>(m_mainTuning.frequency(key) * std::exp2(base / 12.0));
+    return static_cast<float>(kLowestKeyHz * std::exp2((key + base + detuneCents * 0.01) / 12.0));
 }
 
 void CTimbre::housekeeping()
@@ -85,8 +88,20 @@ int CTimbre::accept(const CMidiEventList& events, int monoChannel, int polyChann
     int count = 0;
     for (int i = 0; i < events.count && count < kMaxTimbreEvents; ++i) {
         const CMidiEvent& e = events.events[i];
-        if (e.isSysex() || e.status < kNoteOff)
-            continue; // tunings by system exclusive come with the tuning model
+        if (e.isSysex()) {
+            if (mtsAddressee(e.sysex, e.sysexSize, polyChannel) == kNoMessage &&
+                mtsAddressee(e.sysex, e.sysexSize, monoChannel) == kNoMessage)
+                continue;
+            CAcceptedEvent a;
+            a.deltaFrames = std::max(e.deltaFrames, 0);
+            a.sysex = e.sysex;
+            a.sysexSize = e.sysexSize;
+            a.order = int64_t(a.deltaFrames) * 10 + kSysexPriorityTenths;
+            m_accepted[static_cast<size_t>(count++)] = a;
+            continue;
+        }
+        if (e.status < kNoteOff)
+            continue;
         CAcceptedEvent a;
         a.deltaFrames = std::max(e.deltaFrames, 0);
         a.noteOffset = std::max(e.noteOffset, 0);
@@ -120,13 +135,15 @@ void CTimbre::processEvents(const CMidiEventList& events, int monoChannel, int p
     m_monoNoteThisCall = false;
     m_lastMonoNoteTime = 1;
     for (int i = 0; i < count; ++i)
-        translate(m_accepted[static_cast<size_t>(i)], monoChannel);
+        translate(m_accepted[static_cast<size_t>(i)], monoChannel, polyChannel);
     for (CVoice& v : m_voices)
         v.queue().finish(m_commandScratch.data());
 }
 
-void CTimbre::translate(const CAcceptedEvent& e, int monoChannel)
+void CTimbre::translate(const CAcceptedEvent& e, int monoChannel, int polyChannel)
 {
+    if (e.sysex)
+        return tuningMessage(e, monoChannel, polyChannel);
     const uint8_t kind = e.status & 0xF0;
     const bool monoSide = (e.status & 0x0F) == monoChannel || m_settings.polyphony == 0;
     CVoiceCommand c;
@@ -184,6 +201,43 @@ void CTimbre::translate(const CAcceptedEvent& e, int monoChannel)
             }
         }
         return;
+    }
+}
+
+// The main tuning answers to the poly channel's id, the destination tuning to the mono channel's.
+void CTimbre::tuningMessage(const CAcceptedEvent& e, int monoChannel, int polyChannel)
+{
+    const int source = m_context ? m_context->tuningSource : kHostTuning;
+    if (source == kSysexTuning) {
+        m_mainTuning.processMtsMessage(e.sysex, e.sysexSize, polyChannel);
+        m_destinationTuning.processMtsMessage(e.sysex, e.sysexSize, monoChannel);
+    }
+    auto requested = [](const CTuning& t) { return t.lastMessageType() == 0 || t.lastMessageType() == 3; };
+    const CTuning* dumped = requested(m_mainTuning)          ? &m_mainTuning
+                            : requested(m_destinationTuning) ? &m_destinationTuning
+                                                             : nullptr;
+    if (dumped) {
+        dumped->buildBulkDump(m_reply);
+        if (source != kHostTuning && m_context && m_context->sendSysex)
+            m_context->sendSysex(m_context->sysexOwner, m_reply.data(), kBulkDumpSize, e.deltaFrames);
+        return;
+    }
+    if (m_mainTuning.realtimeChange())
+        retuneChangedKeys(position(e));
+}
+
+void CTimbre::retuneChangedKeys(int32_t time)
+{
+    CVoiceCommand c;
+    c.type = command::Retune;
+    c.time = time;
+    for (CVoice& v : m_voices) {
+        const int key = v.key();
+        if (key < 0 || key > 127 || !m_mainTuning.noteChanged(key))
+            continue;
+        c.key = key;
+        c.frequency = static_cast<float>(m_mainTuning.frequency(key));
+        v.queue().push(c);
     }
 }
 

@@ -196,9 +196,22 @@ intptr_t CPluginInstance::setChunk(const std::vector<uint8_t>& data, bool preset
     return dispatch(vst::effSetChunk, preset ? 1 : 0, static_cast<intptr_t>(data.size()), copy.data());
 }
 
-intptr_t CPluginInstance::callback(int32_t opcode, int32_t index, intptr_t value, void*, float opt)
+intptr_t CPluginInstance::callback(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt)
 {
     switch (opcode) {
+    case vst::audioMasterProcessEvents: {
+        const auto* events = static_cast<const vst::VstEvents*>(ptr);
+        for (int32_t i = 0; events && i < events->numEvents; ++i) {
+            const vst::VstEvent* e = events->events[i];
+            if (!e || e->type != vst::kVstSysExType)
+                continue;
+            const auto* sysex = reinterpret_cast<const vst::VstMidiSysexEvent*>(e);
+            const auto* bytes = reinterpret_cast<const uint8_t*>(sysex->sysexDump);
+            if (bytes && sysex->dumpBytes > 0)
+                m_state.receivedSysex.emplace_back(bytes, bytes + sysex->dumpBytes);
+        }
+        return 1;
+    }
     case vst::audioMasterVersion:
         return m_state.versionAnswer;
     case vst::audioMasterAutomate:

@@ -33,6 +33,8 @@ struct CHostState {
     int getTimeCalls = 0;
     int idleCalls = 0;
     std::vector<int32_t> otherOpcodes;
+    // System-exclusive events the plug-in sent (audioMasterProcessEvents), as bytes.
+    std::vector<std::vector<uint8_t>> receivedSysex;
 };
 
 class CPluginLibrary {

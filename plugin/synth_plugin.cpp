@@ -29,6 +29,11 @@ constexpr float kChoiceClamp = 0.99999f;
 constexpr int kLastTimbreIndex = kTimbreCount - 1;
 constexpr int kBankSelectorCount = 10;
 constexpr int kTuningSourceCount = 4;
+constexpr int kHostTuning = 0;
+constexpr int kSysexTuning = 2;
+const char* const kSysexTuningName = "MIDI System exclusive";
+// The size the reply event announces for itself.
+constexpr int32_t kReplyEventByteSize = 24;
 constexpr int kOversamplingChoices = 3;
 constexpr float kTuningBaseRange = 4.0f;
 // Kick buttons act when their value falls below this.
@@ -146,6 +151,8 @@ void CSynthPlugin::initialize()
         m_context.tuningBase = 0.0f;
         m_context.tuningSource = 0;
         m_context.bank = m_bank.get();
+        m_context.sendSysex = &CSynthPlugin::sendTuningDump;
+        m_context.sysexOwner = this;
         for (CTimbre& t : m_timbres)
             t.attach(&m_context);
         m_measuringTimbre.attach(&m_context);
@@ -267,6 +274,9 @@ CSynthPlugin::ECommand CSynthPlugin::runCommand(int32_t index, float value)
         m_settings.knobMode = value >= 0.5f;
         setProcessKnobMode(m_settings.knobMode);
         return ECommand::Done;
+    case cmd::TuningSource:
+        setTuningSource(choiceOf(value, kTuningSourceCount));
+        return ECommand::Done;
     case cmd::TuningBase:
         m_context.tuningBase = (value - 0.5f) * kTuningBaseRange;
         return ECommand::Done;
@@ -297,6 +307,42 @@ CSynthPlugin::ECommand CSynthPlugin::swapWithClipboard()
     m_timbres[m_selectedTimbre].loadFrom(previous);
     autoStore();
     return ECommand::SoundChanged;
+}
+
+void CSynthPlugin::setTuningSource(int source)
+{
+    switch (source) {
+    case kHostTuning:
+    case kSysexTuning:
+        m_context.tuningSource = source;
+        for (CTimbre& t : m_timbres)
+            for (CTuning* tuning : {&t.mainTuning(), &t.destinationTuning()}) {
+                tuning->reset();
+                if (source == kSysexTuning)
+                    tuning->setName(kSysexTuningName);
+            }
+        return;
+    default:
+        // Loading a tuning file and exporting come with the tuning files; until then the choice
+        // fails as a cancelled load does, and the previous source stays.
+        return;
+    }
+}
+
+void CSynthPlugin::sendTuningDump(void* owner, const uint8_t* bytes, int size, int deltaFrames)
+{
+    auto* self = static_cast<CSynthPlugin*>(owner);
+    vst::VstMidiSysexEvent& event = self->m_replyEvent;
+    event = vst::VstMidiSysexEvent {};
+    event.type = vst::kVstSysExType;
+    event.byteSize = kReplyEventByteSize;
+    event.deltaFrames = deltaFrames;
+    event.dumpBytes = size;
+    event.sysexDump = reinterpret_cast<char*>(const_cast<uint8_t*>(bytes));
+    self->m_replyEvents = vst::VstEvents {};
+    self->m_replyEvents.numEvents = 1;
+    self->m_replyEvents.events[0] = reinterpret_cast<vst::VstEvent*>(&event);
+    self->sendEventsToHost(&self->m_replyEvents);
 }
 
 void CSynthPlugin::followUp(ECommand command)

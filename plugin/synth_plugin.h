@@ -75,6 +75,9 @@ private:
     enum class ECommand { NotACommand, Done, TimbreSelected, SoundChanged };
     ECommand runCommand(int32_t index, float value);
     ECommand swapWithClipboard();
+    void setTuningSource(int source);
+    // Sends a timbre's tuning dump to the host as one system-exclusive event (audio thread).
+    static void sendTuningDump(void* owner, const uint8_t* bytes, int size, int deltaFrames);
     void followUp(ECommand command);
     bool readCommand(int32_t index, float& value) const;
     void setMonoTimbralSetting(bool on);
@@ -119,6 +122,8 @@ private:
     CLanguages m_languages;
 
     std::unique_ptr<CMidiEvent[]> m_events;
+    vst::VstMidiSysexEvent m_replyEvent {};
+    vst::VstEvents m_replyEvents {};
     std::vector<float> m_scratch;
     std::atomic<uint32_t> m_pendingMessages {0};
 };
