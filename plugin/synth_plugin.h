@@ -5,6 +5,7 @@
 #include "engine/midi_event.h"
 #include "engine/timbre.h"
 #include "plugin/effect_base.h"
+#include "presets/chunk.h"
 #include "presets/messages.h"
 #include "presets/program.h"
 #include "presets/settings.h"
@@ -56,6 +57,11 @@ public:
     int32_t processEvents(const vst::VstEvents* events) override;
     bool getProgramNameIndexed(int32_t category, int32_t index, char* text) override;
     bool copyProgram(int32_t destination) override;
+    int32_t getChunk(void** data, bool isPreset) override;
+    int32_t setChunk(const void* data, int32_t size, bool isPreset) override;
+    // The reader shared by host chunks and factory banks; false when the chunk could not be read
+    // (records read before the failure stay in the bank, the timbres keep their sound).
+    bool setChunkData(const void* data, int32_t size, bool applySettings, bool applyTunings, bool isPreset);
 
     bool monoTimbralMode() const { return m_monoTimbralMode; }
     int selectedTimbre() const { return m_selectedTimbre; }
@@ -90,6 +96,8 @@ private:
     void autoStore();
     void storePreset();
     void refreshEditorValues();
+    CChunkHeader chunkHeader() const;
+    void applyChunkHeader(const CChunkHeader& header, bool applySettings, bool applyTunings);
     void notifyEditor(int32_t index, float value);
 
     void queryTempo();
@@ -121,6 +129,7 @@ private:
     std::shared_ptr<CProgram> m_clipboard;
     CLanguages m_languages;
 
+    std::vector<uint8_t> m_chunk; // what getChunk handed out, valid until its next call
     std::unique_ptr<CMidiEvent[]> m_events;
     vst::VstMidiSysexEvent m_replyEvent {};
     vst::VstEvents m_replyEvents {};

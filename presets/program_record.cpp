@@ -1,0 +1,532 @@
+#include "presets/program_record.h"
+
+#include "dsp/loop_envelope.h"
+#include "dsp/mod_oscillator.h"
+#include "dsp/mod_section.h"
+#include "dsp/oscillator.h"
+#include "presets/block_records.h"
+#include "presets/byte_stream.h"
+#include "presets/value_format.h"
+#include "presets/value_names.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace quorvix {
+
+namespace {
+
+constexpr int kRecordVersion = 8;
+constexpr size_t kNameField = 25;
+constexpr int kMaxOldNameLength = 1000;
+constexpr int kOldValueCount = 46;
+constexpr double kPi = 3.141592653589793;
+constexpr float kTiny = 1e-8f;
+constexpr float kDefaultOctaves = 4.0f;
+constexpr int kOversamplingAlways = 2;
+constexpr int kMaxFilterLevel = 8;
+constexpr float kMinFrequency = 1.0f;
+constexpr float kMaxFrequency = 100000.0f;
+constexpr int kFilterDestinationToClear = 10;
+// Effect types inserted over the versions: before version 7 two, in version 0 two more.
+constexpr int kOldEffectInsertAfter = 10;
+constexpr int kVersion0EffectShift = 5;
+
+// ---- sanitizing: what no editing could store is brought into range ----
+
+float finiteOr(float x, float fallback) { return std::isfinite(x) ? x : fallback; }
+float tinyIsZero(float x) { return std::fabs(x) <= kTiny ? 0.0f : x; }
+float frequency(float hz, float fallback) { return std::clamp(finiteOr(hz, fallback), kMinFrequency, kMaxFrequency); }
+
+void sanitize(CProgram& p)
+{
+    const CProgram init;
+    for (size_t i = 0; i < 3; ++i)
+        p.weights[i] = finiteOr(p.weights[i], 1.0f);
+    p.mix12 = std::clamp(p.mix12, 0, kOperatorCount - 1);
+    p.mix312 = std::clamp(p.mix312, 0, kOperatorCount - 1);
+    p.oversampling.mode = std::clamp(p.oversampling.mode, 0, kOversamplingAlways);
+    p.oversampling.octaves = finiteOr(p.oversampling.octaves, kDefaultOctaves);
+    p.shaperTable.shape1 = std::clamp(p.shaperTable.shape1, 0, kShapeCount - 1);
+    p.shaperTable.shape2 = std::clamp(p.shaperTable.shape2, 0, kShapeCount - 1);
+    p.shaperTable.parameter = std::clamp(finiteOr(p.shaperTable.parameter, 0.0f), 0.0f, 1.0f);
+    p.shaperTable.smooth = std::clamp(finiteOr(p.shaperTable.smooth, 0.0f), 0.0f, 1.0f);
+    p.shaper.gain = tinyIsZero(finiteOr(p.shaper.gain, init.shaper.gain));
+    p.shaper.position = tinyIsZero(finiteOr(p.shaper.position, 0.0f));
+    p.shaper.mix = tinyIsZero(finiteOr(p.shaper.mix, 1.0f));
+    CFilterSettings& f = p.filter;
+    f.type = std::clamp(f.type, 0, kFilterTypeCount - 1);
+    f.level = std::clamp(f.level, 1, kMaxFilterLevel);
+    f.parameter = finiteOr(f.parameter, 0.0f);
+    f.frequency = frequency(f.frequency, init.filter.frequency);
+    f.resonanceWeight = finiteOr(f.resonanceWeight, 0.0f);
+    f.resonanceFrequency = frequency(f.resonanceFrequency, f.frequency);
+    f.resonance = std::clamp(finiteOr(f.resonance, 0.0f), 0.0f, 1.0f);
+    f.keyMid = std::clamp(f.keyMid, 0, 127);
+    f.keySlope = finiteOr(f.keySlope, 0.0f);
+    CLevelSettings& l = p.level;
+    l.dynamic = finiteOr(l.dynamic, init.level.dynamic);
+    l.volumeKeyMid = std::clamp(l.volumeKeyMid, 0, 127);
+    l.volumeKeySlope = finiteOr(l.volumeKeySlope, 1.0f);
+    l.mainVolume = finiteOr(l.mainVolume, init.level.mainVolume);
+    l.panAngle = std::isfinite(l.panAngle) ? std::clamp(l.panAngle, 0.0, kPi / 2.0) : init.level.panAngle;
+    l.portamento = std::max(finiteOr(l.portamento, 0.0f), 0.0f);
+    l.pitchBendRange = std::clamp(finiteOr(l.pitchBendRange, 2.0f), -1.0f, 25.0f);
+    l.dirtyTuning = std::max(finiteOr(l.dirtyTuning, 0.0f), 0.0f);
+    p.portamentoSync = std::clamp(p.portamentoSync, 0, kSyncKindCount - 1);
+}
+
+// ---- format 2 ----
+
+void writeName(CByteWriter& out, const std::string& name)
+{
+    char field[kNameField] = {};
+    std::memcpy(field, name.data(), std::min(name.size(), kNameField - 1));
+    out.raw(field, kNameField);
+}
+
+std::string readName(CByteReader& in)
+{
+    const uint8_t* field = in.take(kNameField);
+    if (!field)
+        return {};
+    const auto* end = static_cast<const uint8_t*>(std::memchr(field, 0, kNameField));
+    return std::string(reinterpret_cast<const char*>(field), end ? static_cast<size_t>(end - field) : kNameField - 1);
+}
+
+void writeEffect(CByteWriter& out, const CEffectValues& e)
+{
+    out.u8(static_cast<uint8_t>(e.type));
+    out.i32(e.time1);
+    out.i32(e.time2);
+    for (float x : {e.depth1, e.depth2, e.gain1, e.gain2, e.spread, e.mix})
+        out.f32(x);
+}
+
+CEffectValues readEffect(CByteReader& in)
+{
+    CEffectValues e;
+    e.type = in.u8();
+    e.time1 = in.i32();
+    e.time2 = in.i32();
+    for (float* x : {&e.depth1, &e.depth2, &e.gain1, &e.gain2, &e.spread, &e.mix})
+        *x = in.f32();
+    return e;
+}
+
+int convertedEffectType(int type, int version)
+{
+    if (version >= 7)
+        return type;
+    if (type > kOldEffectInsertAfter)
+        ++type;
+    if (type > 0)
+        ++type;
+    return type;
+}
+
+void writeModulation(CByteWriter& out, const CModulationRecords& m)
+{
+    for (const CRecordBytes* r : {&m.oscillator1, &m.oscillator2, &m.envelope1, &m.envelope2, &m.combiners})
+        out.block(*r);
+}
+
+} // namespace
+
+void writeProgramRecord(CByteWriter& out, const CProgram& p)
+{
+    out.tag("PROG");
+    out.u8(kRecordVersion);
+    writeName(out, p.name);
+    for (size_t i = 0; i < 3; ++i) {
+        out.block(p.oscillators[i]);
+        out.f32(p.weights[i]);
+    }
+    out.u8(static_cast<uint8_t>(p.mix12));
+    out.u8(static_cast<uint8_t>(p.mix312));
+    out.u8(static_cast<uint8_t>(p.oversampling.mode));
+    out.f32(p.oversampling.octaves);
+    writeModulation(out, p.oscillatorModulation);
+    out.u8(static_cast<uint8_t>(p.shaperTable.shape1));
+    out.u8(static_cast<uint8_t>(p.shaperTable.shape2));
+    out.f32(p.shaperTable.parameter);
+    out.f32(p.shaperTable.smooth);
+    out.f32(p.shaper.gain);
+    out.f32(p.shaper.position);
+    out.f32(p.shaper.mix);
+    out.boolean(p.shaper.postFilter);
+    out.boolean(p.shaper.limiter);
+    const CFilterSettings& f = p.filter;
+    out.u8(static_cast<uint8_t>(f.type));
+    out.u8(static_cast<uint8_t>(f.level));
+    out.f32(f.parameter);
+    out.f32(f.frequency);
+    out.f32(f.resonanceWeight);
+    out.boolean(f.separate);
+    out.f32(f.resonanceFrequency);
+    out.f32(16.0f * f.resonance + 1.0f);
+    out.i32(f.keyMid);
+    out.f32(f.keySlope);
+    writeModulation(out, p.filterModulation);
+    out.block(p.amplitudeEnvelope);
+    const CLevelSettings& l = p.level;
+    out.f32(l.dynamic);
+    out.i32(l.volumeKeyMid);
+    out.f32(l.volumeKeySlope);
+    out.f32(l.portamento);
+    out.f32(l.pitchBendRange);
+    out.f32(l.dirtyTuning);
+    out.f64(l.panAngle);
+    out.f32(l.mainVolume);
+    out.u8(static_cast<uint8_t>(p.portamentoSync));
+    writeEffect(out, p.effects[0]);
+    writeEffect(out, p.effects[1]);
+}
+
+namespace {
+
+// A block as stored, checked by loading it into a scratch object; envelopes are kept re-encoded
+// in the current version. A block of length 0 or less leaves the program's block as it was.
+template <typename Object, typename Load, typename Store>
+bool readBlock(CByteReader& in, CRecordBytes& target, Object&& scratch, Load load, Store store, bool reencode)
+{
+    CRecordBytes bytes;
+    if (!in.block(bytes))
+        return !in.failed();
+    if (!load(bytes, scratch))
+        return false;
+    target = reencode ? store(scratch) : std::move(bytes);
+    return true;
+}
+
+bool readOscillatorBlock(CByteReader& in, CRecordBytes& target)
+{
+    return readBlock(in, target, COscillator {}, loadOscillator, storeOscillator, false);
+}
+
+bool readModulation(CByteReader& in, CModulationRecords& m, ESectionKind kind)
+{
+    return readBlock(in, m.oscillator1, CModOscillator {}, loadModOscillator, storeModOscillator, false) &&
+           readBlock(in, m.oscillator2, CModOscillator {}, loadModOscillator, storeModOscillator, false) &&
+           readBlock(in, m.envelope1, CLoopEnvelope {}, loadEnvelope, storeEnvelope, true) &&
+           readBlock(in, m.envelope2, CLoopEnvelope {}, loadEnvelope, storeEnvelope, true) &&
+           readBlock(in, m.combiners, CModSection {kind}, loadCombiners, storeCombiners, false);
+}
+
+// Before version 6 the filter destination 10 meant something only for filter types 3 and 6.
+void clearOldFilterDestination(CRecordBytes& combiners)
+{
+    CModSection section(ESectionKind::Filter);
+    if (!loadCombiners(combiners, section))
+        return;
+    std::array<CCombiner, kCombiners> set = section.combiners();
+    for (CCombiner& c : set)
+        if (c.destination == kFilterDestinationToClear)
+            c.destination = 0;
+    section.assign(set, section.values());
+    combiners = storeCombiners(section);
+}
+
+bool readFormat2(CByteReader& in, CProgram& p)
+{
+    if (!in.tag("PROG"))
+        return false;
+    const int version = in.u8();
+    if (in.failed() || version > kRecordVersion)
+        return false;
+    p.setName(readName(in));
+    for (size_t i = 0; i < 3; ++i) {
+        if (!readOscillatorBlock(in, p.oscillators[i]))
+            return false;
+        p.weights[i] = in.f32();
+    }
+    p.mix12 = in.u8();
+    p.mix312 = in.u8();
+    if (version >= 8) {
+        p.oversampling.mode = in.u8();
+        p.oversampling.octaves = in.f32();
+    } else {
+        p.oversampling.mode = version >= 2 && in.boolean() ? kOversamplingAlways : 0;
+        p.oversampling.octaves = kDefaultOctaves;
+    }
+    if (!readModulation(in, p.oscillatorModulation, ESectionKind::Oscillator))
+        return false;
+    p.shaperTable.shape1 = in.u8();
+    p.shaperTable.shape2 = version >= 6 ? in.u8() : 0;
+    p.shaperTable.parameter = in.f32();
+    p.shaperTable.smooth = version >= 2 ? in.f32() : 0.0f;
+    p.shaper.gain = in.f32();
+    p.shaper.position = version >= 6 ? in.f32() : 0.0f;
+    p.shaper.mix = version >= 3 ? in.f32() : 1.0f;
+    p.shaper.postFilter = in.boolean();
+    p.shaper.limiter = in.boolean();
+    CFilterSettings& f = p.filter;
+    f.type = in.u8();
+    f.level = in.u8();
+    f.parameter = in.f32();
+    if (version < 6)
+        f.parameter = f.type == 2 || f.type == 5 ? 0.0f : (f.parameter + 1.0f) * -0.125f;
+    f.frequency = in.f32();
+    f.resonanceWeight = in.f32();
+    if (version >= 1) {
+        f.separate = in.boolean();
+        f.resonanceFrequency = in.f32();
+    } else {
+        f.separate = false;
+        f.resonanceFrequency = f.frequency;
+    }
+    f.resonance = (in.f32() - 1.0f) / 16.0f;
+    f.keyMid = in.i32();
+    f.keySlope = in.f32();
+    if (!readModulation(in, p.filterModulation, ESectionKind::Filter))
+        return false;
+    if (version < 6 && f.type != 3 && f.type != 6)
+        clearOldFilterDestination(p.filterModulation.combiners);
+    if (!readBlock(in, p.amplitudeEnvelope, CLoopEnvelope {EEnvelopeKind::Amplitude}, loadEnvelope, storeEnvelope,
+                   true))
+        return false;
+    CLevelSettings& l = p.level;
+    l.dynamic = in.f32();
+    if (version >= 4) {
+        l.volumeKeyMid = in.i32();
+        l.volumeKeySlope = in.f32();
+    } else {
+        l.volumeKeyMid = 36;
+        l.volumeKeySlope = 1.0f;
+    }
+    l.portamento = in.f32();
+    l.pitchBendRange = in.f32();
+    if (version >= 6)
+        l.dirtyTuning = in.f32();
+    l.panAngle = version >= 5 ? in.f64() : in.f32() * kPi / 4.0;
+    l.mainVolume = in.f32();
+    p.portamentoSync = in.u8();
+    if (version >= 1) {
+        p.effects[0] = readEffect(in);
+        p.effects[0].type = convertedEffectType(p.effects[0].type, version);
+    } else {
+        p.effects[0] = {effect::FreqBoost, 250, 0, 2.5f, 0.0f, 0.49f, 0.0f, 0.0f, 1.0f};
+    }
+    p.effects[1] = readEffect(in);
+    if (version == 0) {
+        CEffectValues& e = p.effects[1];
+        if (e.type > kVersion0EffectShift)
+            e.type += 2;
+        else
+            e.depth1 = e.depth2 = 0.0f;
+    } else {
+        p.effects[1].type = convertedEffectType(p.effects[1].type, version);
+    }
+    return !in.failed();
+}
+
+// ---- format 1 ----
+
+float step127(float x) { return std::floor(127.0f * x + 0.5f) / 127.0f; }
+
+int oldWave(float x)
+{
+    int w = quantizeChoice(x, 0, 24);
+    if (w > 1)
+        w += 3;
+    if (w > 5)
+        w += 3;
+    if (w > 9)
+        w += 3;
+    if (w >= 14)
+        w += 2;
+    return w;
+}
+
+// The destination of an old routing switch: off, or one of three destinations.
+int oldDestination(float x, int a, int b, int c)
+{
+    switch (quantizeChoice(x, 0, 6)) {
+    case 0:
+        return 0;
+    case 3:
+    case 4:
+        return a;
+    case 5:
+    case 6:
+        return b;
+    default:
+        return c;
+    }
+}
+
+bool oldRunOnce(float routing)
+{
+    const int e = quantizeChoice(routing, 0, 6);
+    return e != 1 && e != 3 && e != 5;
+}
+
+CRecordBytes oldCombiners(ESectionKind kind, std::initializer_list<CCombiner> combiners)
+{
+    CModSection section(kind);
+    std::array<CCombiner, kCombiners> set = section.combiners();
+    size_t i = 0;
+    for (CCombiner c : combiners) {
+        c.amount = amountFromNormalized(kind, c.destination, c.amount);
+        set[i++] = c;
+    }
+    section.assign(set, section.values());
+    return storeCombiners(section);
+}
+
+CRecordBytes oldModOscillator(int wave, float speed, float phase, float delay, bool once, int sync)
+{
+    CModOscillator osc;
+    osc.setWave(wave);
+    osc.setSpeed(static_cast<float>(quantizeChoice(speed, 1, 128)) / 16.0f);
+    osc.setPhase(phase);
+    osc.setDelay(delay);
+    osc.setDelayMode(delaymode::Delay);
+    osc.setOnce(once);
+    osc.clock().setKind(sync);
+    return storeModOscillator(osc);
+}
+
+CRecordBytes withClock(const CRecordBytes& envelopeRecord, EEnvelopeKind kind, int sync)
+{
+    CLoopEnvelope envelope(kind);
+    loadEnvelope(envelopeRecord, envelope);
+    CEnvelopeShape shape = envelope.storedShape();
+    shape.clockKind = sync;
+    envelope.assign(shape);
+    return storeEnvelope(envelope);
+}
+
+CRecordBytes oldAmplitudeEnvelope(float attack, float sustainLevel, float sustain, float release)
+{
+    auto seconds = [](float x) { return (std::exp2(4.0f * step127(x)) - 1.0f) * 0.13333333333333333f; };
+    const float a = seconds(attack), s = seconds(sustain), r = seconds(release), t = a + s + r;
+    const int sync = t <= 1.6f ? 11 : t <= 4.0f ? 10 : t <= 5.4f ? 9 : 8;
+    CTempoClock clock;
+    clock.setKind(sync);
+    const float f = clock.rate(); // beats per second of the fixed rate
+    CEnvelopeShape shape;
+    shape.lastPoint = 3;
+    shape.points[0].time = f * a;
+    shape.points[0].value = 0.0f;
+    shape.points[1].time = f * s;
+    shape.points[1].value = step127(sustainLevel);
+    shape.points[2].time = f * r;
+    shape.points[2].value = 0.16666667f;
+    shape.points[3].value = 0.0f;
+    shape.points[3].time = 0.0f;
+    shape.loopOn = false;
+    shape.loopStart = shape.loopEnd = 2;
+    shape.release = false;
+    shape.bipolar = false;
+    shape.clockKind = sync;
+    CLoopEnvelope envelope(EEnvelopeKind::Amplitude);
+    envelope.assign(shape);
+    return storeEnvelope(envelope);
+}
+
+void convertFormat1(const std::array<float, kOldValueCount>& v, CProgram& p)
+{
+    const int sync = v[45] >= 0.5f ? 0 : 8;
+    COscillator osc1;
+    osc1.clock().setKind(0);
+    osc1.setWaves(oldWave(v[0]), 0);
+    osc1.setPulse(v[2]);
+    osc1.setSymmetry(v[3]);
+    p.oscillators[0] = storeOscillator(osc1);
+    COscillator osc2;
+    osc2.clock().setKind(0);
+    osc2.setWaves(oldWave(v[4]), 0);
+    osc2.setPulse(v[6]);
+    osc2.setSymmetry(v[7]);
+    osc2.setPhase(v[8] / 2.0f);
+    osc2.setCoarse(static_cast<int>(std::floor(72.0f * v[9])) - 36);
+    p.oscillators[1] = storeOscillator(osc2);
+    p.weights[1] = v[10];
+    const int mix = quantizeChoice(v[11], 0, 3);
+    p.mix12 = mix > 0 ? mix + 1 : 0;
+    p.oversampling = {0, kDefaultOctaves};
+
+    CModulationRecords& om = p.oscillatorModulation;
+    om.combiners = oldCombiners(ESectionKind::Oscillator, {{16, 0, 0, oldDestination(v[17], 9, 11, 8), v[13]},
+                                                           {18, 0, 0, oldDestination(v[22], 23, 25, 22), v[18]}});
+    om.oscillator1 = oldModOscillator(oldWave(v[16]), v[14], 0.0f,
+                                      static_cast<float>(quantizeChoice(v[15], 0, 127)) / 16.0f, oldRunOnce(v[17]), sync);
+    om.oscillator2 = oldModOscillator(oldWave(v[21]), v[19], v[20], 0.0f, oldRunOnce(v[22]), sync);
+    om.envelope1 = withClock(om.envelope1, EEnvelopeKind::Modulation, sync);
+    om.envelope2 = withClock(om.envelope2, EEnvelopeKind::Modulation, sync);
+
+    p.shaperTable.shape1 = 0;
+    p.shaperTable.parameter = v[24];
+    p.shaper.position = 0.0f;
+    p.shaper.gain = v[25] + 0.5f;
+    p.shaper.postFilter = v[26] >= 0.5f;
+    p.shaper.limiter = true;
+
+    CFilterSettings& f = p.filter;
+    f.type = quantizeChoice(v[27], 0, 3);
+    f.level = quantizeChoice(v[28], 1, 8);
+    f.parameter = f.type == 2 || f.type == 5 ? 0.0f : step127(v[29]);
+    f.frequency = f.resonanceFrequency = 200.0f * std::exp2(4.75f * step127(v[30]));
+    f.separate = false;
+    f.resonanceWeight = v[31];
+    f.resonance = step127(v[32]);
+    f.keyMid = 0;
+    f.keySlope = 0.0f;
+
+    CModulationRecords& fm = p.filterModulation;
+    fm.combiners = oldCombiners(ESectionKind::Filter, {{16, 0, 0, 4, v[33]}});
+    fm.oscillator1 = oldModOscillator(oldWave(v[36]), v[34], v[35], 0.0f, v[37] >= 0.5f, sync);
+    fm.envelope1 = withClock(fm.envelope1, EEnvelopeKind::Modulation, sync);
+    fm.envelope2 = withClock(fm.envelope2, EEnvelopeKind::Modulation, sync);
+    // The amplitude envelope keeps the rate its times were measured in.
+    p.amplitudeEnvelope = oldAmplitudeEnvelope(v[38], v[39], v[41], v[42]);
+
+    CLevelSettings& l = p.level;
+    l.dynamic = 1.0f;
+    l.volumeKeyMid = 36;
+    l.volumeKeySlope = 1.0f;
+    l.portamento = static_cast<float>(quantizeChoice(v[12], 0, 127)) / 16.0f;
+    l.pitchBendRange = 2.0f;
+    l.dirtyTuning = 0.0f;
+    l.panAngle = v[43] * kPi / 2.0;
+    l.mainVolume = 12.0f * step127(v[44]);
+    p.portamentoSync = sync;
+}
+
+bool readFormat1(CByteReader& in, CProgram& p)
+{
+    if (!in.tag("Prog"))
+        return false;
+    const int length = in.u16();
+    if (in.failed() || length > kMaxOldNameLength)
+        return false;
+    const uint8_t* name = in.take(static_cast<size_t>(length));
+    if (in.u16() != kOldValueCount || in.failed())
+        return false;
+    std::array<float, kOldValueCount> values {};
+    for (float& x : values)
+        x = std::clamp(finiteOr(in.f32(), 0.0f), 0.0f, 1.0f);
+    if (in.failed())
+        return false;
+    p = CProgram {};
+    p.setName(std::string(reinterpret_cast<const char*>(name), strnlen(reinterpret_cast<const char*>(name), length)));
+    convertFormat1(values, p);
+    return true;
+}
+
+} // namespace
+
+bool readProgramRecord(CByteReader& in, int format, CProgram& program)
+{
+    CProgram next = program;
+    const bool read = format == kOldProgramFormat ? readFormat1(in, next) : readFormat2(in, next);
+    if (!read || in.failed())
+        return false;
+    sanitize(next);
+    program = std::move(next);
+    return true;
+}
+
+} // namespace quorvix

@@ -1,0 +1,22 @@
+// The program record of the chunk: format 2 ("PROG", versions 0 to 8) and the first
+// generation's format 1 ("Prog", 46 normalized values).
+#pragma once
+
+#include "presets/program.h"
+
+namespace quorvix {
+
+class CByteReader;
+class CByteWriter;
+
+constexpr int kOldProgramFormat = 1;
+constexpr int kProgramFormat = 2;
+
+void writeProgramRecord(CByteWriter& out, const CProgram& program);
+
+// Reads one record of the format into program, converting older versions. On failure (a wrong
+// tag, a bad name length or value count, a refused version, a bad block, too few bytes) the
+// program is left as it was.
+bool readProgramRecord(CByteReader& in, int format, CProgram& program);
+
+} // namespace quorvix
