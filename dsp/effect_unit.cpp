@@ -1,5 +1,7 @@
 #include "dsp/effect_unit.h"
 
+#include "dsp/finite.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -28,7 +30,6 @@ constexpr float kMultiDelayGain = 0.45f;
 
 constexpr int kMaxTime = 500;
 
-float finiteOr(float x, float fallback) { return std::isfinite(x) ? x : fallback; }
 
 float bandAmount(float v) { return static_cast<float>(std::pow(10.0, kBandScale * (v - kBandCentre))); }
 

@@ -1,5 +1,6 @@
 #include "dsp/loop_envelope.h"
 
+#include "dsp/finite.h"
 #include "dsp/runtime_rand.h"
 
 #include <algorithm>
@@ -26,6 +27,8 @@ constexpr int kRandomMax = 32768;
 constexpr int kMaxRandomPoints = 20;
 constexpr int kMaxSubdividedPoint = 49;
 constexpr int kMaxFailedTries = 20;
+// Longer than any envelope needs (the tables end at 16 beats), and small enough that sums stay exact.
+constexpr float kMaxStoredTime = 10000.0f;
 
 float roundToSixteenth(float beats) { return std::floor(beats * kCellsPerBeat + 0.5f) / kCellsPerBeat; }
 
@@ -285,13 +288,6 @@ void CLoopEnvelope::copyFrom(const CLoopEnvelope& other)
     m_clock.setKind(clockKind);
     recomputeBeatsPerUpdate();
 }
-
-namespace {
-// Longer than any envelope needs (the tables end at 16 beats), and small enough that sums stay exact.
-constexpr float kMaxStoredTime = 10000.0f;
-
-float finiteOr(float x, float fallback) { return std::isfinite(x) ? x : fallback; }
-} // namespace
 
 void CLoopEnvelope::assign(const CEnvelopeShape& shape)
 {

@@ -1,5 +1,6 @@
 #include "presets/block_records.h"
 
+#include "dsp/finite.h"
 #include "dsp/loop_envelope.h"
 #include "dsp/mod_oscillator.h"
 #include "dsp/mod_section.h"
@@ -25,7 +26,6 @@ constexpr int kOldEnvelopePoints = 16;
 constexpr int kConstants = 4;
 constexpr float kMaxDelayBeats = 128.0f;
 
-float finiteOr(float x, float fallback) { return std::isfinite(x) ? x : fallback; }
 float unit(float x) { return std::clamp(finiteOr(x, 0.0f), 0.0f, 1.0f); }
 
 // Reads the tag and the version byte; false for another tag or a version above newest.

@@ -57,6 +57,8 @@ class CByteReader {
 public:
     CByteReader(const uint8_t* data, size_t size) : m_data(data), m_size(size) {}
     explicit CByteReader(const std::vector<uint8_t>& bytes) : CByteReader(bytes.data(), bytes.size()) {}
+    // The reader keeps no copy: the bytes must outlive it.
+    explicit CByteReader(std::vector<uint8_t>&&) = delete;
 
     uint8_t u8() { return value<uint8_t>(); }
     uint16_t u16() { return value<uint16_t>(); }

@@ -1,5 +1,6 @@
 #include "presets/program_record.h"
 
+#include "dsp/finite.h"
 #include "dsp/loop_envelope.h"
 #include "dsp/mod_oscillator.h"
 #include "dsp/mod_section.h"
@@ -35,7 +36,6 @@ constexpr int kVersion0EffectShift = 5;
 
 // ---- sanitizing: what no editing could store is brought into range ----
 
-float finiteOr(float x, float fallback) { return std::isfinite(x) ? x : fallback; }
 float tinyIsZero(float x) { return std::fabs(x) <= kTiny ? 0.0f : x; }
 float frequency(float hz, float fallback) { return std::clamp(finiteOr(hz, fallback), kMinFrequency, kMaxFrequency); }
 

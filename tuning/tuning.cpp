@@ -122,6 +122,29 @@ int mtsAddressee(const uint8_t* bytes, int length, int id)
     return kNoMessage;
 }
 
+namespace {
+constexpr int kHostSource = 0;
+constexpr int kLastTuningSource = 2;
+const char* const kHostText = "VST-Host";
+const char* const kNoTuningText = "No Tuning";
+} // namespace
+
+std::string tuningText(int source, const CTuning& main)
+{
+    return source == kHostSource ? kHostText : source <= kLastTuningSource && source > 0 ? main.name() : kNoTuningText;
+}
+
+std::string destinationText(int source, const CTuning& destination)
+{
+    return source >= kHostSource && source <= kLastTuningSource ? destination.name() : kNoTuningText;
+}
+
+std::string mappingText(int source, const CTuning& main)
+{
+    return source == kHostSource ? kHostText
+                                 : source <= kLastTuningSource && source > 0 ? main.mappingName() : kNoTuningText;
+}
+
 CTuning::CTuning() { reset(); }
 
 void CTuning::reset()

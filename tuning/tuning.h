@@ -24,6 +24,13 @@ constexpr int kNoMessage = 255;
 // past length is read.
 int mtsAddressee(const uint8_t* bytes, int length, int id);
 
+class CTuning;
+
+// The editor's texts for the tuning state of a timbre under a tuning source.
+std::string tuningText(int source, const CTuning& main);
+std::string destinationText(int source, const CTuning& destination);
+std::string mappingText(int source, const CTuning& main);
+
 class CTuning {
 public:
     CTuning();

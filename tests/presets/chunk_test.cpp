@@ -273,7 +273,8 @@ TEST(Chunk, OlderRecordVersions)
     COldRecord v9;
     v9.version = 9;
     CProgram untouched = edited(1);
-    CByteReader in(v9.bytes());
+    const Bytes refused = v9.bytes();
+    CByteReader in(refused);
     EXPECT_FALSE(readProgramRecord(in, kProgramFormat, untouched));
     EXPECT_EQ(untouched.name, "Sound 1");
 }

@@ -154,5 +154,25 @@ TEST(Tuning, ChunkBlockVersions)
     EXPECT_FALSE(back.readChunk(inCut));
 }
 
+TEST(Tuning, EditorTexts)
+{
+    CTuning main, destination;
+    main.setName("Werckmeister III");
+    main.setMappingName("Whole keyboard");
+    destination.setName("Just");
+    struct CCase {
+        int source;
+        const char *tuning, *destination, *mapping;
+    };
+    for (const CCase& c : {CCase {0, "VST-Host", "Just", "VST-Host"},
+                           CCase {1, "Werckmeister III", "Just", "Whole keyboard"},
+                           CCase {2, "Werckmeister III", "Just", "Whole keyboard"},
+                           CCase {3, "No Tuning", "No Tuning", "No Tuning"}}) {
+        EXPECT_EQ(tuningText(c.source, main), c.tuning) << c.source;
+        EXPECT_EQ(destinationText(c.source, destination), c.destination) << c.source;
+        EXPECT_EQ(mappingText(c.source, main), c.mapping) << c.source;
+    }
+}
+
 } // namespace
 } // namespace quorvix
