@@ -1,6 +1,7 @@
 #include "tuning/tuning.h"
 
 #include "presets/byte_stream.h"
+#include "tuning/tuning_dataset.h"
 
 #include <algorithm>
 #include <cmath>
@@ -26,6 +27,8 @@ constexpr double kMaxStoredHz = 1.0e6;
 const char* const kDefaultName = "Equal tempered (Default)";
 const char* const kDefaultMapping = "MIDI (Default)";
 const char* const kDumpName = "Quorvix Tune 000";
+const char* const kExportInstrument = "Quorvix VSTi Synthesizer";
+const char* const kExportComments = "Exported by Quorvix VSTi Synthesizer; https://quorvix.org";
 
 namespace mts {
 constexpr int DumpRequest = 0;
@@ -158,6 +161,32 @@ void CTuning::reset()
 bool CTuning::isEqual(const CTuning& other) const
 {
     return m_name == other.m_name && m_mappingName == other.m_mappingName && m_frequency == other.m_frequency;
+}
+
+void CTuning::loadFromScale(const CTuningDataset* dataset)
+{
+    reset();
+    if (!dataset)
+        return;
+    m_name = m_mappingName = dataset->name;
+    for (int k = 0; k < kTuningKeys; ++k)
+        m_frequency[static_cast<size_t>(k)] = storedFrequency(dataset->frequency(dataset->mapKey(k)), k);
+}
+
+void CTuning::exportToScale(CTuningDataset& dataset) const
+{
+    dataset.reset();
+    dataset.name = m_name;
+    dataset.id = m_name;
+    dataset.instrument = kExportInstrument;
+    dataset.comments = kExportComments;
+    for (int k = 0; k < kTuningKeys; ++k) {
+        CFormulaEntry e;
+        e.note = k;
+        e.reference.kind = 0;
+        e.reference.value = m_frequency[static_cast<size_t>(k)];
+        dataset.addFormula(e);
+    }
 }
 
 // ---- MIDI Tuning Standard ---------------------------------------------------------------------

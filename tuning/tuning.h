@@ -12,6 +12,7 @@ namespace quorvix {
 
 class CByteReader;
 class CByteWriter;
+class CTuningDataset;
 
 constexpr int kTuningKeys = 128;
 constexpr double kKeyZeroHz = 8.175798915643707;
@@ -42,6 +43,10 @@ public:
     double frequency(int key) const { return m_frequency[clampKey(key)]; }
     void setFrequency(int key, double hz) { m_frequency[clampKey(key)] = hz; }
     bool isEqual(const CTuning& other) const;
+    // reset, then, with a dataset, its name for both names and its frequency of every mapped key.
+    void loadFromScale(const CTuningDataset* dataset);
+    // The dataset takes this tuning's names and frequencies as literal formulas.
+    void exportToScale(CTuningDataset& dataset) const;
 
     // Applies one message for id; returns the message type taken, or kNoMessage. Messages
     // shorter than their type's layout change nothing.
