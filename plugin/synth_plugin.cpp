@@ -2,6 +2,7 @@
 
 #include "dsp/runtime_rand.h"
 #include "editor/editor.h"
+#include "platform/file_dialog.h"
 #include "platform/flush_to_zero.h"
 #include "platform/message_box.h"
 #include "platform/plugin_location.h"
@@ -30,8 +31,30 @@ constexpr int kLastTimbreIndex = kTimbreCount - 1;
 constexpr int kBankSelectorCount = 10;
 constexpr int kTuningSourceCount = 4;
 constexpr int kHostTuning = 0;
+constexpr int kFileTuning = 1;
 constexpr int kSysexTuning = 2;
+constexpr int kExportTuning = 3;
+constexpr int kTuningSlots = 2 * kTimbreCount;
 const char* const kSysexTuningName = "MIDI System exclusive";
+const char* const kLoadTitle = "Quorvix - Load tuning file";
+const char* const kMappingTitle = "Quorvix - Load Scala keyboard mapping (cancel: none)";
+const char* const kExportTitle = "Quorvix - Export tuning";
+// File dialog filters: the first entry (load) or the last (export) depends on the language.
+const char* const kTuningFilesAll[] = {"All supported formats", "Alle unterst\xC3\xBCtzte Formate",
+                                       "Todos los formatos soportados"};
+const char* const kTuningFileFilters =
+    " (*.scl;*.msf;*.tun;*.tun.*;*.txt)|*.scl;*.msf;*.tun;*.tun.*;*.txt|Scala (*.scl)|*.scl|"
+    "Quorvix Multiple Scales Files (*.msf)|*.msf|Quorvix Tuning Files (*.tun;*.tun.*;*.txt)|*.tun;*.tun.*;*.txt|"
+    "Quorvix / VAZ 1.5 Plus (*.tun;*.txt)|*.tun;*.txt|";
+const char* const kMappingFilter = "Scala Keyboard Mapping (*.kbm)|*.kbm|";
+const char* const kExportFilters =
+    "Quorvix Multiple Scales File (*.msf)|*.msf|Quorvix tuning files [TUN V2.00] (*.tun)|*.tun|"
+    "Quorvix / VAZ 1.5 Plus tuning files [TUN V1.00] (*.tun)|*.tun|VAZ 1.5 Plus tuning files [TUN V0.00] (*.tun)|"
+    "*.tun|";
+const char* const kExportMidiFilter[] = {"MIDI file (as system exclusive data) (*.mid)|*.mid||",
+                                         "MIDI-Datei (Als System-Exklusiv-Daten) (*.mid)|*.mid||",
+                                         "Archivo MIDI (SysEx) (*.mid)|*.mid||"};
+const char* const kExportExtensions = ".msf.tun.tun.tun.mid";
 // The size the reply event announces for itself.
 constexpr int32_t kReplyEventByteSize = 24;
 constexpr int kOversamplingChoices = 3;
@@ -203,7 +226,9 @@ void CSynthPlugin::setParameter(int32_t index, float value)
     }
     bool selectedChanged = false;
     ECommand command = ECommand::NotACommand;
-    {
+    if (index == cmd::TuningSource && runTuningFileCommand(choiceOf(value, kTuningSourceCount)))
+        command = ECommand::Done;
+    if (command == ECommand::NotACommand) {
         std::lock_guard lock(m_engineLock);
         command = runCommand(index, value);
         if (command == ECommand::NotACommand) {
@@ -327,6 +352,90 @@ void CSynthPlugin::setTuningSource(int source)
         // fails as a cancelled load does, and the previous source stays.
         return;
     }
+}
+
+// ---- tuning files ------------------------------------------------------------------------
+
+bool CSynthPlugin::runTuningFileCommand(int source)
+{
+    if (source != kFileTuning && source != kExportTuning)
+        return false;
+    // Dialogs need the user: never on the audio thread, never under the engine lock.
+    if (onAudioThread())
+        return true;
+    if (source == kFileTuning)
+        loadTuningFile();
+    else
+        exportTuning();
+    return true;
+}
+
+CSynthPlugin::CTuningCopies CSynthPlugin::copyTunings()
+{
+    std::lock_guard lock(m_engineLock);
+    CTuningCopies copies;
+    for (int k = 0; k < kTimbreCount; ++k) {
+        copies.tunings[static_cast<size_t>(2 * k)] = m_timbres[k].mainTuning();
+        copies.tunings[static_cast<size_t>(2 * k + 1)] = m_timbres[k].destinationTuning();
+    }
+    copies.selected = m_selectedTimbre;
+    return copies;
+}
+
+CTuningSlots CSynthPlugin::CTuningCopies::slots(int count)
+{
+    CTuningSlots pointers;
+    for (int i = 0; i < count; ++i)
+        pointers.push_back(&tunings[static_cast<size_t>(i)]);
+    return pointers;
+}
+
+void CSynthPlugin::loadTuningFile()
+{
+    const std::string filters =
+        chooseListLanguage(m_languages, kTuningFilesAll[0], kTuningFilesAll[1], kTuningFilesAll[2]) +
+        std::string(kTuningFileFilters);
+    const std::optional<std::string> path = platform::openFileDialog(kLoadTitle, filters, platform::pluginFolder());
+    if (!path)
+        return; // cancelled: the previous source stays
+    std::optional<std::string> mapping;
+    if (isScalaFile(*path))
+        mapping = platform::openFileDialog(kMappingTitle, kMappingFilter, platform::pluginFolder());
+    CTuningCopies copies = copyTunings();
+    const std::string error = isScalaFile(*path) ? loadScala(*path, mapping.value_or(""), copies.slots(kTuningSlots))
+                                                 : loadTuningCollection(*path, copies.slots(kTuningSlots));
+    {
+        std::lock_guard lock(m_engineLock);
+        for (int k = 0; k < kTimbreCount; ++k) {
+            m_timbres[k].mainTuning() = copies.tunings[static_cast<size_t>(2 * k)];
+            m_timbres[k].destinationTuning() = copies.tunings[static_cast<size_t>(2 * k + 1)];
+        }
+        if (error.empty())
+            m_context.tuningSource = kFileTuning;
+    }
+    showMessage(error.empty() ? EMessage::TuningFileLoaded : EMessage::TuningFileError, error);
+}
+
+void CSynthPlugin::exportTuning()
+{
+    const std::string filters = std::string(kExportFilters) + chooseListLanguage(m_languages, kExportMidiFilter[0],
+                                                                                   kExportMidiFilter[1],
+                                                                                   kExportMidiFilter[2]);
+    const std::optional<platform::CSaveChoice> choice =
+        platform::saveFileDialog(kExportTitle, filters, kExportExtensions);
+    if (!choice) {
+        showMessage(EMessage::NothingExported);
+        return;
+    }
+    CTuningCopies copies = copyTunings();
+    CTuning selectedMain = copies.tunings[static_cast<size_t>(2 * copies.selected)];
+    const std::string failure =
+        exportTunings(choice->path, static_cast<EExportFormat>(choice->filter),
+                      copies.slots(m_monoTimbralMode ? 2 : kTuningSlots), selectedMain);
+    if (failure.empty())
+        showMessage(EMessage::ExportDone);
+    else
+        showMessage(EMessage::ExportFailed, failure);
 }
 
 void CSynthPlugin::sendTuningDump(void* owner, const uint8_t* bytes, int size, int deltaFrames)

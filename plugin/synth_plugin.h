@@ -9,6 +9,7 @@
 #include "presets/messages.h"
 #include "presets/program.h"
 #include "presets/settings.h"
+#include "tuning/tuning_files.h"
 
 #include <array>
 #include <atomic>
@@ -82,6 +83,17 @@ private:
     ECommand runCommand(int32_t index, float value);
     ECommand swapWithClipboard();
     void setTuningSource(int source);
+    // Sources 1 (load a file) and 3 (export): dialogs, then the files; true when it was one of them.
+    bool runTuningFileCommand(int source);
+    void loadTuningFile();
+    void exportTuning();
+    // The eight tunings, copied so that files are read and written outside the engine lock.
+    struct CTuningCopies {
+        std::array<CTuning, 2 * kTimbreCount> tunings;
+        int selected = 0;
+        CTuningSlots slots(int count);
+    };
+    CTuningCopies copyTunings();
     // Sends a timbre's tuning dump to the host as one system-exclusive event (audio thread).
     static void sendTuningDump(void* owner, const uint8_t* bytes, int size, int deltaFrames);
     void followUp(ECommand command);

@@ -41,6 +41,7 @@ const char* const NoTuning = "No tuning data found!";
 const char* const NoScaleEnd = "[Scale End] missing at file end or read error.";
 const char* const NoDataset = "No scale dataset found";
 const char* const Versions = "Error in version settings - file not written.";
+const char* const WriteFile = "Error writing the file.";
 } // namespace msg
 
 // Sections, in table order.
@@ -893,7 +894,13 @@ bool CTuningDataset::write(std::ostream& out, int lowest, int highest)
 bool CTuningDataset::writeFile(const std::string& path, int lowest, int highest)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    return write(out, lowest, highest);
+    if (!write(out, lowest, highest))
+        return false;
+    if (out.flush().good())
+        return true;
+    // A file that cannot be created or written is a failure, not a silent success.
+    m_error.setError(msg::WriteFile, -1);
+    return false;
 }
 
 } // namespace quorvix

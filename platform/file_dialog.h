@@ -1,0 +1,24 @@
+// File dialogs: zenity on a desktop. Filter lists are "Name|pattern;pattern|Name|pattern|".
+// Without a display the answers come from the file named by QUORVIX_DIALOG_ANSWERS, one per line
+// ("cancel", a path, or for saving "path|filter number"), so commands run headless too.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace quorvix::platform {
+
+std::optional<std::string> openFileDialog(const std::string& title, const std::string& filters,
+                                          const std::string& folder);
+
+struct CSaveChoice {
+    std::string path;
+    int filter = 1; // from 1, in the order of the list
+};
+
+// defaultExtensions holds four characters per filter (".msf.tun"); one is added when the chosen
+// name has none.
+std::optional<CSaveChoice> saveFileDialog(const std::string& title, const std::string& filters,
+                                          const std::string& defaultExtensions);
+
+} // namespace quorvix::platform
