@@ -24,6 +24,12 @@ std::string lowerCase(std::string text)
     return text;
 }
 
+std::string fileNameOf(const std::string& path)
+{
+    const size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
 bool CLineReader::next(std::istream& in, std::string& line)
 {
     std::string raw;

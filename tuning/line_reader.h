@@ -21,5 +21,7 @@ private:
 // Blanks, tabs, LF, VT, FF and CR at both ends removed.
 std::string trimmed(const std::string& text);
 std::string lowerCase(std::string text);
+// The text after the last "/" or "\\".
+std::string fileNameOf(const std::string& path);
 
 } // namespace quorvix

@@ -31,12 +31,6 @@ const char* const Fewer = "Less tuning entries found than expected.";
 const char* const NoData = "No data in file.";
 } // namespace msg
 
-std::string fileName(const std::string& path)
-{
-    const size_t slash = path.find_last_of("/\\");
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 // Data lines: comments ("!") and empty lines are skipped.
 bool nextData(std::istream& in, CLineReader& lines, std::string& line)
 {
@@ -88,7 +82,7 @@ bool CScalaScale::readKeyboardMapping(const std::string& path)
         m_error.setError(msg::Open);
         return false;
     }
-    m_mappingName = fileName(path);
+    m_mappingName = fileNameOf(path);
     resetMapping();
     CLineReader lines;
     std::string line;
@@ -142,7 +136,7 @@ bool CScalaScale::readScale(const std::string& path)
         m_error.setError(msg::Open);
         return false;
     }
-    m_name = fileName(path);
+    m_name = fileNameOf(path);
     m_count = -1;
     for (int k = 0; k < kKeys; ++k)
         m_keyCents[static_cast<size_t>(k)] = 100.0 * k;

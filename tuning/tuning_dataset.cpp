@@ -41,7 +41,6 @@ const char* const NoTuning = "No tuning data found!";
 const char* const NoScaleEnd = "[Scale End] missing at file end or read error.";
 const char* const NoDataset = "No scale dataset found";
 const char* const Versions = "Error in version settings - file not written.";
-const char* const WriteFile = "Error writing the file.";
 } // namespace msg
 
 // Sections, in table order.
@@ -899,7 +898,7 @@ bool CTuningDataset::writeFile(const std::string& path, int lowest, int highest)
     if (out.flush().good())
         return true;
     // A file that cannot be created or written is a failure, not a silent success.
-    m_error.setError(msg::WriteFile, -1);
+    m_error.setError(kWriteFileError, -1);
     return false;
 }
 

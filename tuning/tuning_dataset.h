@@ -15,6 +15,7 @@
 namespace quorvix {
 
 constexpr int kScaleNotes = 128;
+constexpr const char* kWriteFileError = "Error writing the file.";
 
 struct CNoteReference {
     virtual ~CNoteReference() = default;

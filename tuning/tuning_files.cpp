@@ -13,19 +13,12 @@ namespace quorvix {
 namespace {
 
 const char* const kOpenError = "Error opening the file.";
-const char* const kWriteError = "Error writing the file.";
 const char* const kMidiFailure = "Syx-Export";
 const char* const kTrackName = "Quorvix Tuning";
 const char* const kInstrumentName = "Quorvix";
 constexpr int kVersion0 = 0;
 constexpr int kVersion1 = 100;
 constexpr int kVersion2 = 200;
-
-std::string fileName(const std::string& path)
-{
-    const size_t slash = path.find_last_of("/\\");
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 void distribute(const CTuningCollection& collection, const CTuningSlots& slots)
 {
@@ -83,7 +76,7 @@ bool writeCollection(const std::string& path, const CTuningSlots& slots)
 
 bool isScalaFile(const std::string& path)
 {
-    const std::string name = fileName(path);
+    const std::string name = fileNameOf(path);
     const size_t dot = name.find_last_of('.');
     return dot != std::string::npos && lowerCase(name.substr(dot)) == ".scl";
 }
@@ -98,7 +91,7 @@ std::string loadTuningCollection(const std::string& path, const CTuningSlots& sl
     const int read = collection.read(in, lines);
     if (read != 0) {
         if (collection.count() == 1 && collection.datasets().front().name.empty())
-            collection.datasets().front().name = fileName(path);
+            collection.datasets().front().name = fileNameOf(path);
         distribute(collection, slots);
     }
     return collection.error().text();
@@ -130,7 +123,7 @@ std::string exportTunings(const std::string& path, EExportFormat format, const C
             return {};
         // Nothing could be written: every slot says so.
         for (CTuning* t : slots)
-            t->error().setError(kWriteError);
+            t->error().setError(kWriteFileError);
         return slotStatuses(slots);
     case EExportFormat::Midi: {
         std::array<uint8_t, kKeyBasedDumpSize> dump {};
