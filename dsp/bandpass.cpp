@@ -1,7 +1,6 @@
 #include "dsp/bandpass.h"
 
 #include "dsp/bilinear.h"
-#include "dsp/denormal.h"
 
 #include <algorithm>
 #include <cmath>
@@ -31,12 +30,6 @@ void CBandpass::setFrequency(float hz)
         return;
     m_lower = lower;
     design();
-}
-
-void CBandpass::flushState()
-{
-    for (float* s : {&m_x1, &m_x2, &m_y1, &m_y2})
-        flushTiny(*s);
 }
 
 void CBandpass::design()

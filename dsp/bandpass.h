@@ -1,6 +1,8 @@
 // The booster's mid band: a band-pass from f to 2f with unity gain at the band's centre.
 #pragma once
 
+#include "dsp/second_order_state.h"
+
 namespace quorvix {
 
 class CBandpass {
@@ -11,8 +13,8 @@ public:
     void setSampleRate(float rate);
     // Lower edge in Hz, at least 100.
     void setFrequency(float hz);
-    void clear() { m_x1 = m_x2 = m_y1 = m_y2 = 0.0f; }
-    void flushState();
+    void clear() { m_state.clear(); }
+    void flushState() { m_state.flush(); }
 
     inline float tick(float x);
 
@@ -26,18 +28,13 @@ private:
     float m_lower = 1000.0f;
     float m_upper = 2000.0f;
     float m_g = 0.0f, m_a1 = 0.0f, m_a2 = 0.0f;
-    float m_x1 = 0.0f, m_x2 = 0.0f, m_y1 = 0.0f, m_y2 = 0.0f;
+    CSecondOrderState<float> m_state; // scaled inputs and outputs
 };
 
 inline float CBandpass::tick(float x)
 {
     const float s = m_g * x;
-    const float y = s - m_x2 + m_a1 * m_y1 + m_a2 * m_y2;
-    m_x2 = m_x1;
-    m_x1 = s;
-    m_y2 = m_y1;
-    m_y1 = y;
-    return y;
+    return m_state.shift(s, s - m_state.x2 + m_a1 * m_state.y1 + m_a2 * m_state.y2);
 }
 
 } // namespace quorvix

@@ -1,7 +1,6 @@
 #include "dsp/bessel_lowpass.h"
 
 #include "dsp/bilinear.h"
-#include "dsp/denormal.h"
 
 #include <algorithm>
 #include <cmath>
@@ -35,13 +34,9 @@ void CBesselLowpass::setFrequency(float hz)
     design();
 }
 
-void CBesselLowpass::clear() { m_x1 = m_x2 = m_y1 = m_y2 = 0.0f; }
+void CBesselLowpass::clear() { m_state.clear(); }
 
-void CBesselLowpass::flushState()
-{
-    for (float* s : {&m_x1, &m_x2, &m_y1, &m_y2})
-        flushTiny(*s);
-}
+void CBesselLowpass::flushState() { m_state.flush(); }
 
 void CBesselLowpass::runOver(float* cells, int count)
 {

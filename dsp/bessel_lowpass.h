@@ -1,6 +1,8 @@
 // Two-pole Bessel low-pass with unity gain at DC: effect damping, the booster bands, shaper smoothing.
 #pragma once
 
+#include "dsp/second_order_state.h"
+
 namespace quorvix {
 
 class CBesselLowpass {
@@ -33,18 +35,13 @@ private:
     // coefficients
     float m_g = 0.0f, m_a1 = 0.0f, m_a2 = 0.0f;
     // state: the scaled inputs and the outputs
-    float m_x1 = 0.0f, m_x2 = 0.0f, m_y1 = 0.0f, m_y2 = 0.0f;
+    CSecondOrderState<float> m_state;
 };
 
 inline float CBesselLowpass::tick(float x)
 {
     const float s = m_g * x;
-    const float y = s + 2.0f * m_x1 + m_x2 + m_a1 * m_y1 + m_a2 * m_y2;
-    m_x2 = m_x1;
-    m_x1 = s;
-    m_y2 = m_y1;
-    m_y1 = y;
-    return y;
+    return m_state.shift(s, s + 2.0f * m_state.x1 + m_state.x2 + m_a1 * m_state.y1 + m_a2 * m_state.y2);
 }
 
 } // namespace quorvix

@@ -1,6 +1,8 @@
 // The voice's last filter: a two-pole Butterworth high-pass at 2 Hz with unity gain at Nyquist.
 #pragma once
 
+#include "dsp/second_order_state.h"
+
 namespace quorvix {
 
 class CDcBlocker {
@@ -9,7 +11,7 @@ public:
 
     void setSampleRate(float rate);
     void setFrequency(double hz);
-    void clear() { m_x1 = m_x2 = m_y1 = m_y2 = 0.0; }
+    void clear() { m_state.clear(); }
 
     inline float tick(float x);
     void processBlock(float* samples, int count);
@@ -20,18 +22,14 @@ private:
     double m_sampleRate = 44100.0;
     double m_frequency = 2.0;
     double m_g = 0.0, m_a1 = 0.0, m_a2 = 0.0;
-    double m_x1 = 0.0, m_x2 = 0.0, m_y1 = 0.0, m_y2 = 0.0;
+    CSecondOrderState<double> m_state; // scaled inputs and outputs
 };
 
 inline float CDcBlocker::tick(float x)
 {
     const double s = m_g * x;
-    const double y = s - 2.0 * m_x1 + m_x2 + m_a1 * m_y1 + m_a2 * m_y2;
-    m_x2 = m_x1;
-    m_x1 = s;
-    m_y2 = m_y1;
-    m_y1 = y;
-    return static_cast<float>(y);
+    return static_cast<float>(
+        m_state.shift(s, s - 2.0 * m_state.x1 + m_state.x2 + m_a1 * m_state.y1 + m_a2 * m_state.y2));
 }
 
 } // namespace quorvix

@@ -1,6 +1,7 @@
 // One channel's modulated delay (Chorus, Flanger, Phaser): a short ring read at a moving offset.
 #pragma once
 
+#include "dsp/clip.h"
 #include "dsp/denormal.h"
 #include "dsp/line_storage.h"
 
@@ -125,7 +126,7 @@ inline float CModDelay::flanger(float in, float x)
         return in;
     modulate();
     float wet = read(m_write + m_offset);
-    wet = (__builtin_fabsf(wet + 1.0f) - __builtin_fabsf(wet - 1.0f)) * 0.5f;
+    wet = symmetricClip(wet, 1.0f);
     data()[m_write] = in + m_feedback * wet;
     advance();
     return (1.0f - x) * in - x * wet;

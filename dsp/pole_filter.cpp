@@ -74,7 +74,7 @@ void CPoleFilter::setParameter(double x)
     redesign();
 }
 
-void CPoleFilter::clear() { m_state.fill(CState {}); }
+void CPoleFilter::clear() { m_state.fill(CSecondOrderState<double> {}); }
 
 void CPoleFilter::updateScale()
 {

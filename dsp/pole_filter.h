@@ -3,6 +3,9 @@
 // High-pass designs are complementary: input minus the low-pass section's output.
 #pragma once
 
+#include "dsp/clip.h"
+#include "dsp/second_order_state.h"
+
 #include <array>
 #include <cstddef>
 
@@ -43,6 +46,8 @@ public:
     int sections() const { return m_sections; }
 
 private:
+    // Each section is limited where resonance would run away.
+    static constexpr double kSectionLimit = 100.0;
     void setType(int type, bool stageB);
     void updateScale();
     void redesign();
@@ -63,10 +68,7 @@ private:
     double m_sectionScale = 0.25;
     double m_g = 0.0, m_a1 = 0.0, m_a2 = 0.0;
     // state per section: scaled inputs and outputs
-    struct CState {
-        double x1 = 0.0, x2 = 0.0, y1 = 0.0, y2 = 0.0;
-    };
-    std::array<CState, kMaxFilterSections> m_state {};
+    std::array<CSecondOrderState<double>, kMaxFilterSections> m_state {};
 };
 
 inline float CPoleFilter::tick(float x)
@@ -76,14 +78,10 @@ inline float CPoleFilter::tick(float x)
     const bool high = m_design >= design::BesselHigh;
     double in = x;
     for (int i = 0; i < m_sections; ++i) {
-        CState& s = m_state[static_cast<size_t>(i)];
+        CSecondOrderState<double>& s = m_state[static_cast<size_t>(i)];
         const double scaled = in * m_g;
-        double y = scaled + 2.0 * s.x1 + s.x2 + m_a1 * s.y1 + m_a2 * s.y2;
-        y = (__builtin_fabs(y + 100.0) - __builtin_fabs(y - 100.0)) * 0.5;
-        s.x2 = s.x1;
-        s.x1 = scaled;
-        s.y2 = s.y1;
-        s.y1 = y;
+        const double y = s.shift(scaled, symmetricClip(scaled + 2.0 * s.x1 + s.x2 + m_a1 * s.y1 + m_a2 * s.y2,
+                                                      kSectionLimit));
         in = high ? in - y : y;
     }
     return static_cast<float>(in);

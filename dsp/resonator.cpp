@@ -40,7 +40,7 @@ void CResonator::setQualityUnlimited(double q)
     redesign();
 }
 
-void CResonator::clear() { m_x1 = m_x2 = m_y1 = m_y2 = 0.0; }
+void CResonator::clear() { m_state.clear(); }
 
 void CResonator::redesign()
 {

@@ -1,6 +1,9 @@
 // The resonance section: a two-pole band-pass resonator with zeros at DC and Nyquist.
 #pragma once
 
+#include "dsp/clip.h"
+#include "dsp/second_order_state.h"
+
 namespace quorvix {
 
 class CResonator {
@@ -22,6 +25,8 @@ public:
     double quality() const { return m_quality; }
 
 private:
+    // The resonance is limited where it would run away.
+    static constexpr double kOutputLimit = 100.0;
     void redesign();
 
     // settings
@@ -36,19 +41,14 @@ private:
     double m_a0 = 1.0 / 7.0;
     double m_b1 = 0.0, m_b2 = 0.0;
     // state
-    double m_x1 = 0.0, m_x2 = 0.0, m_y1 = 0.0, m_y2 = 0.0;
+    CSecondOrderState<double> m_state;
 };
 
 inline float CResonator::tick(float x)
 {
     const double s = m_a0 * x;
-    double y = s - m_x2 + m_b1 * m_y1 - m_b2 * m_y2;
-    y = (__builtin_fabs(y + 100.0) - __builtin_fabs(y - 100.0)) * 0.5;
-    m_x2 = m_x1;
-    m_x1 = s;
-    m_y2 = m_y1;
-    m_y1 = y;
-    return static_cast<float>(y);
+    const double y = s - m_state.x2 + m_b1 * m_state.y1 - m_b2 * m_state.y2;
+    return static_cast<float>(m_state.shift(s, symmetricClip(y, kOutputLimit)));
 }
 
 } // namespace quorvix

@@ -10,6 +10,7 @@
 #include "dsp/oscillator.h"
 #include "dsp/pole_filter.h"
 #include "dsp/resonator.h"
+#include "dsp/second_order_state.h"
 #include "dsp/shaper_table.h"
 #include "dsp/tempo_clock.h"
 #include "dsp/wave_table.h"
@@ -28,11 +29,11 @@ constexpr float kDefaultVolumeGain = 0.17677669f;
 
 // The second-order low-pass that brings four oversampled values back to one; its gain at 0 Hz is 0.25.
 struct CDecimator {
-    float x1 = 0.0f, x2 = 0.0f, y1 = 0.0f, y2 = 0.0f;
+    CSecondOrderState<float> state; // unscaled inputs and outputs
     inline float tick(float x);
-    void clear() { *this = CDecimator {}; }
+    void clear() { state.clear(); }
     // Below 1e-11 on both recent outputs the filter has died out.
-    bool quiet() const { return std::fabs(y1) + std::fabs(y2) < 1e-11f; }
+    bool quiet() const { return std::fabs(state.y1) + std::fabs(state.y2) < 1e-11f; }
 };
 
 inline float CDecimator::tick(float x)
@@ -40,12 +41,8 @@ inline float CDecimator::tick(float x)
     constexpr float g = 0.024407774f;
     constexpr float a1 = 0.942808985710144f;
     constexpr float a2 = 0.33333298563957214f;
-    const float y = g * x + 2.0f * g * x1 + g * x2 + a1 * y1 - a2 * y2;
-    x2 = x1;
-    x1 = x;
-    y2 = y1;
-    y1 = y;
-    return y;
+    const CSecondOrderState<float>& s = state;
+    return state.shift(x, g * x + 2.0f * g * s.x1 + g * s.x2 + a1 * s.y1 - a2 * s.y2);
 }
 
 class CVoice {
