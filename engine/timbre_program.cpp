@@ -12,20 +12,42 @@ namespace {
 
 constexpr int kLastProgram = kProgramCount - 1;
 
+// The modules of one modulation section: mod oscillators first and first + 1, two envelopes.
+struct CSectionModules {
+    ESectionKind kind;
+    int firstOscillator;
+    EEnvelope envelope1, envelope2;
+};
+
+constexpr CSectionModules kOscillatorModules = {ESectionKind::Oscillator, 0, EEnvelope::OscMod1, EEnvelope::OscMod2};
+constexpr CSectionModules kFilterModules = {ESectionKind::Filter, 2, EEnvelope::FilterMod1, EEnvelope::FilterMod2};
+
+template <typename Voice>
+auto& sectionOf(Voice& voice, ESectionKind kind)
+{
+    return kind == ESectionKind::Oscillator ? voice.oscillatorSection() : voice.filterSection();
+}
+
+void loadSection(const CModulationRecords& r, const CSectionModules& m, CVoice& voice)
+{
+    loadModOscillator(r.oscillator1, voice.modOscillator(m.firstOscillator));
+    loadModOscillator(r.oscillator2, voice.modOscillator(m.firstOscillator + 1));
+    loadEnvelope(r.envelope1, voice.envelope(m.envelope1));
+    loadEnvelope(r.envelope2, voice.envelope(m.envelope2));
+    loadCombiners(r.combiners, sectionOf(voice, m.kind));
+}
+
+CModulationRecords storeSection(const CSectionModules& m, const CVoice& voice)
+{
+    return {storeModOscillator(voice.modOscillator(m.firstOscillator)),
+            storeModOscillator(voice.modOscillator(m.firstOscillator + 1)), storeEnvelope(voice.envelope(m.envelope1)),
+            storeEnvelope(voice.envelope(m.envelope2)), storeCombiners(sectionOf(voice, m.kind))};
+}
+
 void loadModules(CVoice& voice, const CProgram& p)
 {
-    const CModulationRecords& osc = p.oscillatorModulation;
-    loadModOscillator(osc.oscillator1, voice.modOscillator(0));
-    loadModOscillator(osc.oscillator2, voice.modOscillator(1));
-    loadEnvelope(osc.envelope1, voice.envelope(EEnvelope::OscMod1));
-    loadEnvelope(osc.envelope2, voice.envelope(EEnvelope::OscMod2));
-    loadCombiners(osc.combiners, voice.oscillatorSection());
-    const CModulationRecords& filter = p.filterModulation;
-    loadModOscillator(filter.oscillator1, voice.modOscillator(2));
-    loadModOscillator(filter.oscillator2, voice.modOscillator(3));
-    loadEnvelope(filter.envelope1, voice.envelope(EEnvelope::FilterMod1));
-    loadEnvelope(filter.envelope2, voice.envelope(EEnvelope::FilterMod2));
-    loadCombiners(filter.combiners, voice.filterSection());
+    loadSection(p.oscillatorModulation, kOscillatorModules, voice);
+    loadSection(p.filterModulation, kFilterModules, voice);
     loadEnvelope(p.amplitudeEnvelope, voice.envelope(EEnvelope::Amplitude));
 }
 
@@ -116,14 +138,8 @@ void CTimbre::storeInto(CProgram& p) const
     p.mix12 = master.combination().operatorA();
     p.mix312 = master.combination().operatorB();
     p.oversampling = master.settings().oversampling;
-    p.oscillatorModulation = {storeModOscillator(master.modOscillator(0)), storeModOscillator(master.modOscillator(1)),
-                              storeEnvelope(master.envelope(EEnvelope::OscMod1)),
-                              storeEnvelope(master.envelope(EEnvelope::OscMod2)),
-                              storeCombiners(master.oscillatorSection())};
-    p.filterModulation = {storeModOscillator(master.modOscillator(2)), storeModOscillator(master.modOscillator(3)),
-                          storeEnvelope(master.envelope(EEnvelope::FilterMod1)),
-                          storeEnvelope(master.envelope(EEnvelope::FilterMod2)),
-                          storeCombiners(master.filterSection())};
+    p.oscillatorModulation = storeSection(kOscillatorModules, master);
+    p.filterModulation = storeSection(kFilterModules, master);
     p.amplitudeEnvelope = storeEnvelope(master.envelope(EEnvelope::Amplitude));
     p.shaperTable = m_settings.shaper;
     p.shaper = master.settings().shaper;
