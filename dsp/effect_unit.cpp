@@ -313,39 +313,6 @@ void CEffectUnit::processInto(float* inLeft, float* inRight, float* outLeft, flo
     run(inLeft, inRight, outLeft, outRight, frames);
 }
 
-void CEffectUnit::run(float* left, float* right, float* outLeft, float* outRight, int frames)
-{
-    // Until its storage has grown the unit passes the signal on dry rather than read missing cells.
-    if (storageShort()) {
-        if (outLeft)
-            for (int i = 0; i < frames; ++i) {
-                outLeft[i] += left[i];
-                outRight[i] += right[i];
-            }
-        return;
-    }
-    const float x = m_mix >= kFullMix ? 1.0f : m_mix;
-    switch (processingType()) {
-    case effect::OneShotDelay:
-    case effect::Delay:
-    case effect::XDelay:
-    case effect::SpreadDelay:
-    case effect::DiffDelay:
-    case effect::PanDiffDelay:
-        return runDelay(left, right, outLeft, outRight, frames, x);
-    case effect::MultiDelay:
-        return runMultiDelay(left, right, outLeft, outRight, frames, x);
-    case effect::Chorus:
-    case effect::Flanger:
-    case effect::Phaser:
-        return runModulated(left, right, outLeft, outRight, frames, x);
-    case effect::FreqBoost:
-        return runBooster(left, right, outLeft, outRight, frames);
-    default:
-        return;
-    }
-}
-
 // The result goes into the buffers themselves, or is added to the outputs.
 static inline void emit(float* in, float* out, int i, float y)
 {
@@ -355,46 +322,39 @@ static inline void emit(float* in, float* out, int i, float y)
         in[i] = y;
 }
 
+template <int Type>
 void CEffectUnit::runDelay(float* left, float* right, float* outLeft, float* outRight, int frames, float x)
 {
     CDelayLine& lineL = m_lines[0];
     CDelayLine& lineR = m_lines[1];
-    const int type = processingType();
     const float gL = lineL.gain(), gR = lineR.gain(), s = lineL.spread();
     // Diff. and Pan.Diff. leave the right line undamped and unflushed.
-    const bool rightTreated = type != effect::DiffDelay && type != effect::PanDiffDelay;
+    constexpr bool rightTreated = Type != effect::DiffDelay && Type != effect::PanDiffDelay;
     for (int i = 0; i < frames; ++i) {
         const float inL = left[i], inR = right[i];
         const float L = lineL.output(), R = lineR.output();
         float yL = inL + x * L, yR = inR + x * R, wL = 0.0f, wR = 0.0f;
-        switch (type) {
-        case effect::OneShotDelay:
+        if constexpr (Type == effect::OneShotDelay) {
             yL = inL + x * gL * L;
             yR = inR + x * gR * R;
             wL = inL;
             wR = inR;
-            break;
-        case effect::Delay:
+        } else if constexpr (Type == effect::Delay) {
             wL = gL * (inL + L);
             wR = gR * (inR + R);
-            break;
-        case effect::XDelay:
+        } else if constexpr (Type == effect::XDelay) {
             wL = gL * (inR + R);
             wR = gR * (inL + L);
-            break;
-        case effect::SpreadDelay:
+        } else if constexpr (Type == effect::SpreadDelay) {
             wL = gL * ((1.0f - s) * (inL + L) + s * (inR + R));
             wR = gR * ((1.0f - s) * (inR + R) + s * (inL + L));
-            break;
-        default: { // Diff. and Pan.Diff.: the right channel takes the left line by 1 - s or by s
+        } else { // Diff. and Pan.Diff.: the right channel takes the left line by 1 - s or by s
             const float l = gL * L + (1.0f - s) * gR * R;
-            const float r = gR * R + (type == effect::DiffDelay ? 1.0f - s : s) * gL * L;
+            const float r = gR * R + (Type == effect::DiffDelay ? 1.0f - s : s) * gL * L;
             yL = inL + x * l;
             yR = inR + x * r;
             wL = l + inL;
             wR = r + inR;
-            break;
-        }
         }
         lineL.store(wL, true, true);
         lineR.store(wR, rightTreated, rightTreated);
@@ -434,16 +394,22 @@ void CEffectUnit::runMultiDelay(float* left, float* right, float* outLeft, float
     }
 }
 
+template <int Kind>
 void CEffectUnit::runModulated(float* left, float* right, float* outLeft, float* outRight, int frames, float x)
 {
     float* in[2] = {left, right};
     float* out[2] = {outLeft, outRight};
-    const int type = processingType();
     for (size_t c = 0; c < 2; ++c) {
         CModDelay& d = m_modDelays[c];
         for (int i = 0; i < frames; ++i) {
             const float s = in[c][i];
-            const float y = type == effect::Chorus ? d.chorus(s, x) : (type == effect::Phaser ? d.phaser(s, x) : d.flanger(s, x));
+            float y = 0.0f;
+            if constexpr (Kind == effect::Chorus)
+                y = d.chorus(s, x);
+            else if constexpr (Kind == effect::Phaser)
+                y = d.phaser(s, x);
+            else
+                y = d.flanger(s, x);
             emit(in[c], out[c], i, y);
         }
     }
@@ -474,6 +440,47 @@ void CEffectUnit::runBooster(float* left, float* right, float* outLeft, float* o
         }
     }
     flushBands();
+}
+
+void CEffectUnit::run(float* left, float* right, float* outLeft, float* outRight, int frames)
+{
+    // Until its storage has grown the unit passes the signal on dry rather than read missing cells.
+    if (storageShort()) {
+        if (outLeft)
+            for (int i = 0; i < frames; ++i) {
+                outLeft[i] += left[i];
+                outRight[i] += right[i];
+            }
+        return;
+    }
+    const float x = m_mix >= kFullMix ? 1.0f : m_mix;
+    switch (processingType()) {
+    // One loop per type: the type is chosen once per block, not per sample.
+    case effect::OneShotDelay:
+        return runDelay<effect::OneShotDelay>(left, right, outLeft, outRight, frames, x);
+    case effect::Delay:
+        return runDelay<effect::Delay>(left, right, outLeft, outRight, frames, x);
+    case effect::XDelay:
+        return runDelay<effect::XDelay>(left, right, outLeft, outRight, frames, x);
+    case effect::SpreadDelay:
+        return runDelay<effect::SpreadDelay>(left, right, outLeft, outRight, frames, x);
+    case effect::DiffDelay:
+        return runDelay<effect::DiffDelay>(left, right, outLeft, outRight, frames, x);
+    case effect::PanDiffDelay:
+        return runDelay<effect::PanDiffDelay>(left, right, outLeft, outRight, frames, x);
+    case effect::MultiDelay:
+        return runMultiDelay(left, right, outLeft, outRight, frames, x);
+    case effect::Chorus:
+        return runModulated<effect::Chorus>(left, right, outLeft, outRight, frames, x);
+    case effect::Flanger:
+        return runModulated<effect::Flanger>(left, right, outLeft, outRight, frames, x);
+    case effect::Phaser:
+        return runModulated<effect::Phaser>(left, right, outLeft, outRight, frames, x);
+    case effect::FreqBoost:
+        return runBooster(left, right, outLeft, outRight, frames);
+    default:
+        return;
+    }
 }
 
 } // namespace quorvix

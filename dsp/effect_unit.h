@@ -109,8 +109,10 @@ private:
     void clearBands();
     void flushBands();
     void run(float* left, float* right, float* outLeft, float* outRight, int frames);
+    template <int Type>
     void runDelay(float* left, float* right, float* outLeft, float* outRight, int frames, float x);
     void runMultiDelay(float* left, float* right, float* outLeft, float* outRight, int frames, float x);
+    template <int Kind>
     void runModulated(float* left, float* right, float* outLeft, float* outRight, int frames, float x);
     void runBooster(float* left, float* right, float* outLeft, float* outRight, int frames);
 
