@@ -191,6 +191,8 @@ void CTuning::exportToScale(CTuningDataset& dataset) const
 
 // ---- MIDI Tuning Standard ---------------------------------------------------------------------
 
+// On the audio thread: the name never holds less room than the 24 characters of the default
+// name it started with, so the 16 bytes of a dump fit without allocating.
 void CTuning::readName(const uint8_t* bytes)
 {
     m_name.clear();

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <limits>
 #include <new>
+#include <string>
 #include <thread>
 
 // Counts allocations while a test asks for it; the plug-in's operator new resolves to these.
@@ -170,17 +171,38 @@ TEST_F(PluginTest, AudioAndEventCallsDoNotAllocate)
     const std::vector<qhost::CMidiMessage> notes = {{0, {0x90, 60, 100}}, {10, {0x91, 64, 90}}, {20, {0xB0, 7, 100}}};
     // Build the event block before counting: only the plug-in's side is measured.
     std::vector<vst::VstMidiEvent> midi(notes.size());
-    std::vector<uint8_t> block(16 + 8 * (notes.size() + 2));
+    // Tuning messages too: a bulk dump with a 16-character name and a real-time note change.
+    std::vector<uint8_t> dump = {0xF0, 0x7E, 0x7F, 0x08, 0x01, 0x00};
+    for (char c : std::string("Sixteen chars ok"))
+        dump.push_back(static_cast<uint8_t>(c));
+    for (int k = 0; k < 128; ++k)
+        dump.insert(dump.end(), {static_cast<uint8_t>(k), 32, 0});
+    dump.insert(dump.end(), {0x00, 0xF7});
+    std::vector<uint8_t> change = {0xF0, 0x7F, 0x7F, 0x08, 0x02, 0x00, 1, 60, 61, 0, 0, 0xF7};
+    std::vector<vst::VstMidiSysexEvent> sysex(2);
+    for (size_t i = 0; i < sysex.size(); ++i) {
+        std::vector<uint8_t>& bytes = i == 0 ? dump : change;
+        sysex[i].type = vst::kVstSysExType;
+        sysex[i].byteSize = sizeof(vst::VstMidiSysexEvent);
+        sysex[i].dumpBytes = static_cast<int32_t>(bytes.size());
+        sysex[i].sysexDump = reinterpret_cast<char*>(bytes.data());
+    }
+    const size_t count = notes.size() + sysex.size();
+    std::vector<uint8_t> block(16 + 8 * (count + 2));
     auto* events = reinterpret_cast<vst::VstEvents*>(block.data());
-    events->numEvents = static_cast<int32_t>(notes.size());
+    events->numEvents = static_cast<int32_t>(count);
+    auto** slots = reinterpret_cast<vst::VstEvent**>(block.data() + 16);
     for (size_t i = 0; i < notes.size(); ++i) {
         midi[i].type = vst::kVstMidiType;
         midi[i].byteSize = sizeof(vst::VstMidiEvent);
         midi[i].deltaFrames = notes[i].deltaFrames;
         for (size_t b = 0; b < 3; ++b)
             midi[i].midiData[b] = static_cast<char>(notes[i].bytes[b]);
-        reinterpret_cast<vst::VstEvent**>(block.data() + 16)[i] = reinterpret_cast<vst::VstEvent*>(&midi[i]);
+        slots[i] = reinterpret_cast<vst::VstEvent*>(&midi[i]);
     }
+    for (size_t i = 0; i < sysex.size(); ++i)
+        slots[notes.size() + i] = reinterpret_cast<vst::VstEvent*>(&sysex[i]);
+    plugin().setParameter(1018, 0.625f); // tunings by MIDI System Exclusive
     vst::AEffect* e = plugin().effect();
     constexpr int kEffect1 = 363, kEffect1Time1 = 364; // timbre 1
     e->setParameter(e, kEffect1, 2.5f / 22);            // "Delay"
