@@ -18,9 +18,6 @@ public:
 
     inline float tick(float x);
 
-    float lowerEdge() const { return m_lower; }
-    float upperEdge() const { return m_upper; }
-
 private:
     void design();
 

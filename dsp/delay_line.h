@@ -39,7 +39,6 @@ public:
     int writePosition() const { return m_write; }
     float gain() const { return m_gain; }
     float spread() const { return m_spread; }
-    float damp() const { return m_damp; }
     float frequency() const { return m_frequency; }
     bool storageShort() const { return m_storage.isShort(); }
     // Gives a short line the cells it wants (off the audio thread); it is then zeroed.

@@ -92,7 +92,6 @@ public:
     float gain2() const { return m_lines[1].gain(); }
     float spread() const { return m_lines[0].spread(); }
     float mix() const { return m_mix; }
-    float volume() const { return m_volume; }
     const CDelayLine& line(int channel) const { return m_lines[static_cast<size_t>(channel)]; }
     const CModDelay& modDelay(int channel) const { return m_modDelays[static_cast<size_t>(channel)]; }
 

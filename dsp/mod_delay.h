@@ -29,10 +29,7 @@ public:
     inline float phaser(float in, float x);
     inline float flanger(float in, float x);
 
-    int cells() const { return m_cells; }
     int counter() const { return m_counter; }
-    float rate() const { return m_rate; }
-    float phaseOffset() const { return m_phaseOffset; }
     bool storageShort() const { return m_storage.isShort(); }
     // Gives a short ring the cells it wants (off the audio thread); it is then zeroed.
     void prepareStorage();

@@ -117,7 +117,6 @@ public:
     }
 
     bool failed() const { return m_failed; }
-    void fail() { m_failed = true; }
     size_t position() const { return m_position; }
     size_t remaining() const { return m_size - m_position; }
 

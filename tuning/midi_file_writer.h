@@ -19,7 +19,6 @@ public:
     // status 0xF0 or 0xF7.
     bool sysexEvent(uint32_t delta, uint8_t status, uint32_t length, const uint8_t* data);
     bool close();
-    bool ok() const { return m_ok; }
 
 private:
     void put(const uint8_t* bytes, size_t size);

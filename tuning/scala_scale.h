@@ -23,9 +23,7 @@ public:
 
     const std::string& name() const { return m_name; }
     const std::string& mappingName() const { return m_mappingName; }
-    int count() const { return m_count; }
     double degree(int i) const { return m_degree[static_cast<size_t>(i < 0 ? 0 : (i > 127 ? 127 : i))]; }
-    double keyCents(int key) const { return m_keyCents[static_cast<size_t>(key < 0 ? 0 : (key > 127 ? 127 : key))]; }
     CErrorText& error() { return m_error; }
     const CErrorText& error() const { return m_error; }
 
