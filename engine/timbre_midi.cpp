@@ -30,7 +30,6 @@ constexpr int kPolyphonyController = 118;
 constexpr float kSeventhBit = 0.007874016f; // 1/127
 constexpr float kBendDown = 0.0001220703125f; // 1/8192
 constexpr float kBendUp = 0.00012208521f;     // 1/8191
-constexpr double kLowestKeyHz = 8.175798915643707;
 constexpr double kRandUnit = 3.0517578125e-05; // 1/32768
 constexpr int kHostTuning = 0;
 constexpr int kSysexTuning = 2;
@@ -68,7 +67,7 @@ float CTimbre::startFrequency(int key, int detuneCents) const
     const double base = m_context ? m_context->tuningBase : 0.0;
     if (m_context && m_context->tuningSource != kHostTuning)
         return static_cast<float>(m_mainTuning.frequency(key) * std::exp2(base / 12.0));
-    return static_cast<float>(kLowestKeyHz * std::exp2((key + base + detuneCents * 0.01) / 12.0));
+    return static_cast<float>(kKeyZeroHz * std::exp2((key + base + detuneCents * 0.01) / 12.0));
 }
 
 void CTimbre::housekeeping()

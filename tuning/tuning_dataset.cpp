@@ -1,5 +1,7 @@
 #include "tuning/tuning_dataset.h"
 
+#include "tuning/tuning.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cmath>
@@ -11,10 +13,6 @@ namespace quorvix {
 
 namespace {
 
-constexpr double kKeyZeroHz = 8.175798915643707;
-constexpr int kVersion0 = 0;
-constexpr int kVersion1 = 100;
-constexpr int kVersion2 = 200;
 constexpr int kMaxChannel = 65535;
 constexpr double kTinyCents = 1e-8;
 const char* const kFormatName = "Quorvix-TUN";
@@ -77,14 +75,14 @@ bool compliant(int section, int version)
     switch (section) {
     case Tuning:
     case ExactTuning:
-        return version >= kVersion1;
+        return version >= kTunVersion1;
     case ScaleEnd:
     case Info:
     case EditorSpecifics:
     case FunctionalTuning:
     case Mapping:
     case Assignment:
-        return version >= kVersion2;
+        return version >= kTunVersion2;
     case DataSet:
         return false;
     default:
@@ -534,7 +532,7 @@ int CTuningDataset::read(std::istream& in, CLineReader& lines)
                 m_error.setError(msg::NoDataset, -1);
                 return 0;
             }
-            if (formatVersion >= kVersion2)
+            if (formatVersion >= kTunVersion2)
                 return failed(msg::NoScaleEnd);
             return finish(state) ? 1 : -1;
         }
@@ -546,7 +544,7 @@ int CTuningDataset::read(std::istream& in, CLineReader& lines)
             if (section != ScaleBegin) {
                 if (!state.anySection) {
                     format = kFormatName;
-                    formatVersion = kVersion1;
+                    formatVersion = kTunVersion1;
                     formatSpecs = kFormatSpecs;
                 }
                 if (!compliant(section, formatVersion))
@@ -775,14 +773,14 @@ bool CTuningDataset::finish(const CReadState& state)
 bool CTuningDataset::write(std::ostream& out, int lowest, int highest)
 {
     lowest = std::max(lowest, 0);
-    highest = std::min(highest, kVersion2);
+    highest = std::min(highest, kTunVersion2);
     if (highest < lowest) {
         m_error.setError(msg::Versions, -1);
         return false;
     }
-    const bool v0 = lowest <= kVersion0 && kVersion0 <= highest;
-    const bool v1 = lowest <= kVersion1 && kVersion1 <= highest;
-    const bool v2 = lowest <= kVersion2 && kVersion2 <= highest;
+    const bool v0 = lowest <= kTunVersion0 && kTunVersion0 <= highest;
+    const bool v1 = lowest <= kTunVersion1 && kTunVersion1 <= highest;
+    const bool v2 = lowest <= kTunVersion2 && kTunVersion2 <= highest;
     auto put = [&out](const std::string& line) { out << line << kNl; };
     auto key = [&put](const char* k, const std::string& value) { put(std::string(k) + " = " + value); };
     auto comment = [&put](std::initializer_list<const char*> lines) {
@@ -800,7 +798,7 @@ bool CTuningDataset::write(std::ostream& out, int lowest, int highest)
         comment({";", "", ""});
         comment({";", "; Begin of tuning file and format declaration", ";", "[Scale Begin]"});
         key(kKeys[Format], escape(kFormatName));
-        key(kKeys[FormatVersion], std::to_string(kVersion2));
+        key(kKeys[FormatVersion], std::to_string(kTunVersion2));
         key(kKeys[FormatSpecs], escape(kFormatSpecs));
         comment({"", ""});
     }

@@ -15,6 +15,10 @@
 namespace quorvix {
 
 constexpr int kScaleNotes = 128;
+// The three generations of the format, as version numbers.
+constexpr int kTunVersion0 = 0;
+constexpr int kTunVersion1 = 100;
+constexpr int kTunVersion2 = 200;
 constexpr const char* kWriteFileError = "Error writing the file.";
 
 struct CNoteReference {

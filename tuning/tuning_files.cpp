@@ -16,9 +16,6 @@ const char* const kOpenError = "Error opening the file.";
 const char* const kMidiFailure = "Syx-Export";
 const char* const kTrackName = "Quorvix Tuning";
 const char* const kInstrumentName = "Quorvix";
-constexpr int kVersion0 = 0;
-constexpr int kVersion1 = 100;
-constexpr int kVersion2 = 200;
 
 void distribute(const CTuningCollection& collection, const CTuningSlots& slots)
 {
@@ -69,7 +66,7 @@ bool writeCollection(const std::string& path, const CTuningSlots& slots)
     if (collection.count() == 1)
         collection.datasets().front().clearAssignment();
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    return collection.write(out, kVersion1, kVersion2) && out.flush().good();
+    return collection.write(out, kTunVersion1, kTunVersion2) && out.flush().good();
 }
 
 } // namespace
@@ -132,7 +129,7 @@ std::string exportTunings(const std::string& path, EExportFormat format, const C
     }
     default: {
         static const std::array<std::pair<int, int>, 3> kRanges = {
-            {{kVersion1, kVersion2}, {kVersion0, kVersion1}, {kVersion0, kVersion0}}};
+            {{kTunVersion1, kTunVersion2}, {kTunVersion0, kTunVersion1}, {kTunVersion0, kTunVersion0}}};
         const auto [lowest, highest] = kRanges[static_cast<size_t>(format) - static_cast<size_t>(EExportFormat::TunV2)];
         CTuningDataset d;
         selectedMain.exportToScale(d);
