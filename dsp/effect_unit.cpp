@@ -54,14 +54,8 @@ float CEffectUnit::lineFrequency(int time) const
     return 1000.0f / static_cast<float>(time);
 }
 
-float CEffectUnit::modulationRate() const
-{
-    if (m_time2 == 0)
-        return std::numeric_limits<float>::infinity();
-    if (synchronised())
-        return m_sampleRate / (static_cast<float>(m_time2) * kBeatsPerTimeStep * m_samplesPerBeat) * 0.5f;
-    return 1000.0f / (4.0f * static_cast<float>(m_time2));
-}
+// One modulation period lasts four times time2 in ms, or twice its beats when synchronised.
+float CEffectUnit::modulationRate() const { return lineFrequency(m_time2) * (synchronised() ? 0.5f : 0.25f); }
 
 void CEffectUnit::applyTimes(bool mayGrow)
 {
