@@ -334,24 +334,16 @@ CSynthPlugin::ECommand CSynthPlugin::swapWithClipboard()
     return ECommand::SoundChanged;
 }
 
+// Sources 0 and 2; loading a file (1) and exporting (3) are commands with dialogs.
 void CSynthPlugin::setTuningSource(int source)
 {
-    switch (source) {
-    case kHostTuning:
-    case kSysexTuning:
-        m_context.tuningSource = source;
-        for (CTimbre& t : m_timbres)
-            for (CTuning* tuning : {&t.mainTuning(), &t.destinationTuning()}) {
-                tuning->reset();
-                if (source == kSysexTuning)
-                    tuning->setName(kSysexTuningName);
-            }
-        return;
-    default:
-        // Loading a tuning file and exporting come with the tuning files; until then the choice
-        // fails as a cancelled load does, and the previous source stays.
-        return;
-    }
+    m_context.tuningSource = source;
+    for (CTimbre& t : m_timbres)
+        for (CTuning* tuning : {&t.mainTuning(), &t.destinationTuning()}) {
+            tuning->reset();
+            if (source == kSysexTuning)
+                tuning->setName(kSysexTuningName);
+        }
 }
 
 // ---- tuning files ------------------------------------------------------------------------
