@@ -362,6 +362,17 @@ bool oldRunOnce(float routing)
     return e != 1 && e != 3 && e != 5;
 }
 
+// An oscillator of the first generation: one wave, pulse and symmetry, on the host clock.
+COscillator oldOscillator(float wave, float pulse, float symmetry)
+{
+    COscillator osc;
+    osc.clock().setKind(0);
+    osc.setWaves(oldWave(wave), 0);
+    osc.setPulse(pulse);
+    osc.setSymmetry(symmetry);
+    return osc;
+}
+
 CRecordBytes oldCombiners(ESectionKind kind, std::initializer_list<CCombiner> combiners)
 {
     CModSection section(kind);
@@ -429,17 +440,8 @@ CRecordBytes oldAmplitudeEnvelope(float attack, float sustainLevel, float sustai
 void convertFormat1(const std::array<float, kOldValueCount>& v, CProgram& p)
 {
     const int sync = v[45] >= 0.5f ? 0 : 8;
-    COscillator osc1;
-    osc1.clock().setKind(0);
-    osc1.setWaves(oldWave(v[0]), 0);
-    osc1.setPulse(v[2]);
-    osc1.setSymmetry(v[3]);
-    p.oscillators[0] = storeOscillator(osc1);
-    COscillator osc2;
-    osc2.clock().setKind(0);
-    osc2.setWaves(oldWave(v[4]), 0);
-    osc2.setPulse(v[6]);
-    osc2.setSymmetry(v[7]);
+    p.oscillators[0] = storeOscillator(oldOscillator(v[0], v[2], v[3]));
+    COscillator osc2 = oldOscillator(v[4], v[6], v[7]);
     osc2.setPhase(v[8] / 2.0f);
     osc2.setCoarse(static_cast<int>(std::floor(72.0f * v[9])) - 36);
     p.oscillators[1] = storeOscillator(osc2);
