@@ -781,6 +781,11 @@ bool CTuningDataset::write(std::ostream& out, int lowest, int highest)
     const bool v0 = lowest <= kTunVersion0 && kTunVersion0 <= highest;
     const bool v1 = lowest <= kTunVersion1 && kTunVersion1 <= highest;
     const bool v2 = lowest <= kTunVersion2 && kTunVersion2 <= highest;
+    // Cents of a key without a positive, finite frequency cannot be written.
+    if ((v0 || v1) && !frequenciesWritable()) {
+        m_error.setError(kWriteFileError, -1);
+        return false;
+    }
     auto put = [&out](const std::string& line) { out << line << kNl; };
     auto key = [&put](const char* k, const std::string& value) { put(std::string(k) + " = " + value); };
     auto comment = [&put](std::initializer_list<const char*> lines) {
@@ -885,6 +890,16 @@ bool CTuningDataset::write(std::ostream& out, int lowest, int highest)
     if (v1 || v2)
         comment({";", "; End of tuning file", ";", "[Scale End]", "", ""});
     m_error.setError(nullptr);
+    return true;
+}
+
+bool CTuningDataset::frequenciesWritable() const
+{
+    for (int n = 0; n < kScaleNotes; ++n) {
+        const double f = frequency(mapKey(n));
+        if (!(std::isfinite(f) && f > 0.0))
+            return false;
+    }
     return true;
 }
 

@@ -59,7 +59,8 @@ public:
     void reset();
     // 1 read, 0 no dataset before the end of the stream, -1 an error (in error()).
     int read(std::istream& in, CLineReader& lines);
-    // All versions of lowest..highest (0, 100, 200); false for an inverted range.
+    // All versions of lowest..highest (0, 100, 200); false for an inverted range, and with the
+    // write-failure text when a key of versions 0 or 1 has no positive, finite frequency.
     bool write(std::ostream& out, int lowest, int highest);
     // Lines end with CR LF, as the format's own files do.
     bool writeFile(const std::string& path, int lowest, int highest);
@@ -96,6 +97,7 @@ public:
     std::string formatSpecs, date;
 
 private:
+    bool frequenciesWritable() const;
     static size_t clampNote(int n) { return static_cast<size_t>(n < 0 ? 0 : (n > 127 ? 127 : n)); }
     struct CReadState;
     bool fail(const char* message);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <sstream>
 
 namespace quorvix {
@@ -169,6 +170,25 @@ TEST(TuningDataset, WriteReadRoundTrips)
     CTuningDataset plain;
     const std::string text = written(plain, 0, 0);
     EXPECT_NE(text.find("Note 1 = 100\r\n"), std::string::npos) << "equal temperament is 100 n";
+}
+
+TEST(TuningDataset, KeysWithoutAFrequencyRefuseTheCentsSections)
+{
+    for (double hz : {0.0, std::numeric_limits<double>::infinity()}) {
+        CTuningDataset dataset;
+        CFormulaEntry e;
+        e.note = 60;
+        e.reference.kind = 0;
+        e.reference.value = hz;
+        dataset.addFormula(e);
+        for (auto [lo, hi] : {std::pair {0, 0}, std::pair {100, 100}, std::pair {0, 200}}) {
+            std::ostringstream out;
+            EXPECT_FALSE(dataset.write(out, lo, hi)) << hz << " Hz, " << lo << ".." << hi;
+            EXPECT_EQ(dataset.error().text(), "Error writing the file.");
+        }
+        std::ostringstream formulasOnly;
+        EXPECT_TRUE(dataset.write(formulasOnly, 200, 200)) << "version 2 holds the formula, not cents";
+    }
 }
 
 } // namespace
