@@ -14,6 +14,8 @@ public:
 
     // mayGrow: the storage may allocate (never on the audio thread).
     void setSampleRate(float rate, bool mayGrow);
+    // Makes room for lines down to slowestHz at the current rate (off the audio thread).
+    void reserve(float slowestHz) { m_storage.reserve(lengthFor(slowestHz)); }
     // Hz; the line is resized and zeroed.
     void setFrequency(float hz, bool mayGrow);
     // Hz; resized and zeroed only when the length changes.

@@ -22,14 +22,13 @@ constexpr float kFullMix = 0.99f;
 constexpr float kActive = 0.01f;
 constexpr float kUnityLow = 0.99f;
 constexpr float kUnityHigh = 1.01f;
+// Synchronised lines are kept for tempos down to 30 BPM; slower tempos give the same length.
+constexpr float kSlowestBeatsPerSecond = 0.5f;
 
 // Multi-Delay taps: position in the line and weight.
 constexpr double kTapPosition[4] = {0.6560603575528948, 0.7310226519552419, 0.28145229383619474, 0.4440497335701599};
 constexpr float kTapWeight[4] = {0.48f, 0.65f, 0.14f, 0.25f};
 constexpr float kMultiDelayGain = 0.45f;
-
-constexpr int kMaxTime = 500;
-
 
 float bandAmount(float v) { return static_cast<float>(std::pow(10.0, kBandScale * (v - kBandCentre))); }
 
@@ -42,6 +41,7 @@ CEffectUnit::CEffectUnit()
     : m_lowBands {CBesselLowpass(100.0f, 1000.0f, 300.0f), CBesselLowpass(100.0f, 1000.0f, 300.0f)},
       m_highBands {CBesselLowpass(3000.0f, 5000.0f, 4000.0f), CBesselLowpass(3000.0f, 5000.0f, 4000.0f)}
 {
+    reservePlainTimes();
     load(CEffectValues {}, true);
 }
 
@@ -54,13 +54,20 @@ float CEffectUnit::lineFrequency(int time) const
     return 1000.0f / static_cast<float>(time);
 }
 
+// A line is never longer than its time at the slowest tempo kept.
+float CEffectUnit::delayFrequency(int time) const
+{
+    const float f = lineFrequency(time);
+    return time > 0 ? std::max(f, kSlowestBeatsPerSecond / (static_cast<float>(time) * kBeatsPerTimeStep)) : f;
+}
+
 // One modulation period lasts four times time2 in ms, or twice its beats when synchronised.
 float CEffectUnit::modulationRate() const { return lineFrequency(m_time2) * (synchronised() ? 0.5f : 0.25f); }
 
 void CEffectUnit::applyTimes(bool mayGrow)
 {
-    m_lines[0].setFrequency(lineFrequency(m_time1), mayGrow);
-    m_lines[1].setFrequency(lineFrequency(m_time2), mayGrow);
+    m_lines[0].setFrequency(delayFrequency(m_time1), mayGrow);
+    m_lines[1].setFrequency(delayFrequency(m_time2), mayGrow);
     for (CModDelay& d : m_modDelays) {
         d.setTime(static_cast<float>(m_time1), m_type, mayGrow);
         d.setRate(modulationRate());
@@ -127,15 +134,17 @@ void CEffectUnit::setParameter(int s, float v, bool mayGrow) { apply(s, engineVa
 
 void CEffectUnit::load(const CEffectValues& e, bool mayGrow)
 {
-    const float x[9] = {static_cast<float>(e.type),
-                        static_cast<float>(std::clamp(e.time1, 0, kMaxTime)),
-                        static_cast<float>(std::clamp(e.time2, 0, kMaxTime)),
-                        std::clamp(finiteOr(e.depth1, 0.0f), 0.0f, kDepthScale),
-                        std::clamp(finiteOr(e.depth2, 0.0f), 0.0f, kDepthScale),
-                        std::clamp(finiteOr(e.gain1, 0.0f), 0.0f, kGainScale),
-                        std::clamp(finiteOr(e.gain2, 0.0f), 0.0f, kGainScale),
-                        std::clamp(finiteOr(e.spread, 0.0f), 0.0f, 1.0f),
-                        std::clamp(finiteOr(e.mix, 0.0f), 0.0f, 1.0f)};
+    // Stored values lie between what normalized 0 and 1 give.
+    auto limited = [](int s, float x) { return std::clamp(finiteOr(x, 0.0f), engineValue(s, 0.0f), engineValue(s, 1.0f)); };
+    const float x[9] = {limited(slot::Type, static_cast<float>(e.type)),
+                        limited(slot::Time1, static_cast<float>(e.time1)),
+                        limited(slot::Time2, static_cast<float>(e.time2)),
+                        limited(slot::Depth1, e.depth1),
+                        limited(slot::Depth2, e.depth2),
+                        limited(slot::Gain1, e.gain1),
+                        limited(slot::Gain2, e.gain2),
+                        limited(slot::Spread, e.spread),
+                        limited(slot::Mix, e.mix)};
     // The type comes last so that the lines are sized once, for the new type's times.
     for (int s : {slot::Time1, slot::Time2, slot::Depth1, slot::Depth2, slot::Gain1, slot::Gain2, slot::Spread,
                   slot::Mix, slot::Type})
@@ -161,7 +170,7 @@ void CEffectUnit::apply(int s, float x, float v, bool force, bool mayGrow)
         const int t = static_cast<int>(x);
         if (force || t != m_time1) {
             m_time1 = t;
-            m_lines[0].setFrequency(lineFrequency(t), mayGrow);
+            m_lines[0].setFrequency(delayFrequency(t), mayGrow);
             for (CModDelay& d : m_modDelays)
                 d.setTime(x, m_type, mayGrow);
         }
@@ -173,7 +182,7 @@ void CEffectUnit::apply(int s, float x, float v, bool force, bool mayGrow)
         const int t = static_cast<int>(x);
         if (force || t != m_time2) {
             m_time2 = t;
-            m_lines[1].setFrequency(lineFrequency(t), mayGrow);
+            m_lines[1].setFrequency(delayFrequency(t), mayGrow);
             for (CModDelay& d : m_modDelays)
                 d.setRate(modulationRate());
         }
@@ -245,6 +254,17 @@ void CEffectUnit::setSampleRate(float rate, bool mayGrow)
     applyTimes(mayGrow);
 }
 
+// What the longest plain time and the deepest depth ask for is there before any change can ask
+// for it on the audio thread; only synchronised lines, which follow the tempo, grow later.
+void CEffectUnit::reservePlainTimes()
+{
+    const float longest = engineValue(slot::Time1, 1.0f);
+    for (CDelayLine& line : m_lines)
+        line.reserve(1000.0f / longest);
+    for (CModDelay& d : m_modDelays)
+        d.reserve(longest, engineValue(slot::Depth1, 1.0f));
+}
+
 void CEffectUnit::clear(bool mayGrow)
 {
     for (CDelayLine& line : m_lines)
@@ -258,24 +278,42 @@ void CEffectUnit::tempoChanged(bool mayGrow)
 {
     if (!synchronised())
         return;
-    m_lines[0].retune(lineFrequency(m_time1), mayGrow);
-    m_lines[1].retune(lineFrequency(m_time2), mayGrow);
+    m_lines[0].retune(delayFrequency(m_time1), mayGrow);
+    m_lines[1].retune(delayFrequency(m_time2), mayGrow);
     for (CModDelay& d : m_modDelays)
         d.retuneRate(modulationRate());
 }
 
+bool CEffectUnit::usesLines() const
+{
+    const int t = processingType();
+    return t >= effect::OneShotDelay && t <= effect::MultiDelay;
+}
+
+bool CEffectUnit::usesModDelays() const
+{
+    const int t = processingType();
+    return t >= effect::Chorus && t <= effect::Phaser;
+}
+
 void CEffectUnit::prepareStorage()
 {
-    for (CDelayLine& line : m_lines)
-        line.prepareStorage();
-    for (CModDelay& d : m_modDelays)
-        d.prepareStorage();
+    reservePlainTimes();
+    if (usesLines())
+        for (CDelayLine& line : m_lines)
+            line.prepareStorage();
+    if (usesModDelays())
+        for (CModDelay& d : m_modDelays)
+            d.prepareStorage();
 }
 
 bool CEffectUnit::storageShort() const
 {
-    return m_lines[0].storageShort() || m_lines[1].storageShort() || m_modDelays[0].storageShort() ||
-           m_modDelays[1].storageShort();
+    if (usesLines())
+        return m_lines[0].storageShort() || m_lines[1].storageShort();
+    if (usesModDelays())
+        return m_modDelays[0].storageShort() || m_modDelays[1].storageShort();
+    return false;
 }
 
 bool CEffectUnit::takeAllocationFailure()

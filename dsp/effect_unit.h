@@ -59,6 +59,9 @@ public:
     // At the "Init" values.
     CEffectUnit();
 
+    // The engine value of a slot for a normalized v.
+    static float engineValue(int slot, float v);
+
     // v is the normalized parameter; mayGrow allows the delay storage to allocate.
     void setParameter(int slot, float v, bool mayGrow);
     // Engine values of a program, applied whatever the held values were.
@@ -70,8 +73,10 @@ public:
     void setSamplesPerBeat(float samplesPerBeat) { m_samplesPerBeat = samplesPerBeat; }
     void clear(bool mayGrow);
     void tempoChanged(bool mayGrow);
-    // Gives lines that are short of storage the cells they need (off the audio thread).
+    // Off the audio thread: makes room for every plain time at the current rate, and gives the
+    // lines the type uses the cells they need when they are short.
     void prepareStorage();
+    // A line the type uses is short of storage.
     bool storageShort() const;
     // True once after a line's storage could not be allocated.
     bool takeAllocationFailure();
@@ -100,8 +105,11 @@ private:
     // The type the processing follows: a synchronised twin processes as its plain type.
     int processingType() const { return synchronised() ? m_type - 11 : m_type; }
     float lineFrequency(int time) const;
+    float delayFrequency(int time) const;
+    void reservePlainTimes();
+    bool usesLines() const;
+    bool usesModDelays() const;
     float modulationRate() const;
-    static float engineValue(int slot, float v);
     static float normalizedValue(int slot, float x);
     void apply(int slot, float x, float v, bool force, bool mayGrow);
     void applyTimes(bool mayGrow);

@@ -10,6 +10,9 @@ class CLineStorage {
 public:
     // Cells in use after a request for n, all zero; fewer when the storage could not grow.
     int request(int cells, bool mayGrow);
+    // Grows the storage to hold cells (off the audio thread), so later requests up to that many
+    // never need to allocate; the cells in use are zeroed.
+    void reserve(int cells);
     // A request could not be met because growing was not allowed or memory ran out.
     bool isShort() const { return m_wanted > capacity(); }
     // Short, and growing has not failed for the current request.
@@ -23,6 +26,8 @@ public:
     int capacity() const { return static_cast<int>(m_cells.size()); }
 
 private:
+    bool grow(int cells);
+
     std::vector<float> m_cells;
     int m_wanted = 0;
     bool m_failed = false;

@@ -14,6 +14,7 @@ constexpr float kMinDepth = 0.00001f;
 constexpr float kMaxDepth = 100.0f;
 constexpr float kMinRate = 0.00001f;
 constexpr float kDepthToAmplitude = 0.8888889f;
+constexpr int kChorus = 8;
 
 struct CScales {
     float time;
@@ -53,10 +54,23 @@ void CModDelay::derive()
     m_amplitude = kDepthToAmplitude * m_depthSamples;
 }
 
+int CModDelay::cellsFor(float delaySamples, float depthSamples) const
+{
+    return static_cast<int>(std::floor(2.02f * depthSamples + delaySamples + 3.5f));
+}
+
 void CModDelay::resize(bool mayGrow)
 {
-    m_cells = m_storage.request(static_cast<int>(std::floor(2.02f * m_depthSamples + m_delaySamples + 3.5f)), mayGrow);
+    m_cells = m_storage.request(cellsFor(m_delaySamples, m_depthSamples), mayGrow);
     m_write = 0;
+}
+
+void CModDelay::reserve(float longestMs, float deepestMs)
+{
+    // Chorus has the largest scales.
+    const CScales s = scalesOf(kChorus);
+    const float perMs = m_sampleRate * 0.001f;
+    m_storage.reserve(cellsFor(longestMs * perMs * s.time, deepestMs * perMs * s.depth));
 }
 
 void CModDelay::prepareStorage()

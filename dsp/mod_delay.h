@@ -12,6 +12,9 @@ public:
     CModDelay();
 
     void setSampleRate(float rate, bool mayGrow);
+    // Makes room for the longest time and deepest depth (ms) of any kind at the current rate
+    // (off the audio thread).
+    void reserve(float longestMs, float deepestMs);
     // ms and the effect type that chooses the scales; resizes and zeroes.
     void setTime(float ms, int kind, bool mayGrow);
     void setDepth(float ms, int kind, bool mayGrow);
@@ -43,6 +46,7 @@ private:
     inline void advance();
     void derive();
     void resize(bool mayGrow);
+    int cellsFor(float delaySamples, float depthSamples) const;
 
     CLineStorage m_storage;
     int m_cells = 0; // E; cell E - 1 copies cell 0

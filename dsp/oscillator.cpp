@@ -1,5 +1,7 @@
 #include "dsp/oscillator.h"
 
+#include "dsp/finite.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -177,7 +179,8 @@ void COscillator::recomputeRatio()
 
 void COscillator::recomputeFrequency()
 {
-    m_frequency = m_noteFrequency * m_ratio + m_beatOffset;
+    // A non-finite frequency would carry the phase outside the table.
+    m_frequency = finiteOr(m_noteFrequency * m_ratio + m_beatOffset, 0.0f);
     recomputeGeometry();
 }
 

@@ -8,7 +8,8 @@
 
 namespace quorvix {
 
-// Room for far more commands than one block of a busy song gives a voice; beyond it commands are dropped.
+// Room for far more commands than one block of a busy song gives a voice. When it is full,
+// superseded settings (bends, controllers, pressure, retunes) give way; a release never is lost.
 constexpr int kCommandQueueCapacity = 1024;
 
 class CCommandQueue {
@@ -17,14 +18,14 @@ public:
 
     // Only a fresh End mark.
     void reset();
-    // Appends; false when the queue is full.
+    // Appends; false when the queue is full and nothing may give way.
     bool push(const CVoiceCommand& command);
     // Numbers the commands in queue order, moves End last, sorts by position and prunes.
     // scratch holds kCommandQueueCapacity commands.
     void finish(CVoiceCommand* scratch);
     void removeFront() { remove(0); }
     void remove(int index);
-    // Puts a command before all others; false when the queue is full.
+    // Puts a command before all others; false when the queue is full and nothing may give way.
     bool pushFront(const CVoiceCommand& command);
 
     int size() const { return m_size; }
@@ -36,6 +37,7 @@ public:
 
 private:
     void prune();
+    bool makeRoomFor(const CVoiceCommand& command);
 
     std::array<CVoiceCommand, kCommandQueueCapacity> m_items;
     int m_size = 0;

@@ -312,7 +312,12 @@ void CTimbre::setParameterValue(int number, float value)
         record.set(*this, std::clamp(value, 0.0f, 1.0f));
 }
 
-float CTimbre::getParameterValue(int number) const { return parameterRecord(number).get(*this); }
+// Hosts get values within 0..1 whatever the read-back formula's rounding leaves.
+float CTimbre::getParameterValue(int number) const
+{
+    const float v = parameterRecord(number).get(*this);
+    return std::isnan(v) ? 0.0f : std::clamp(v, 0.0f, 1.0f);
+}
 
 std::string CTimbre::getParameterText(int number) const { return parameterRecord(number).display(*this); }
 

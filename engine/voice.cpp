@@ -360,7 +360,8 @@ void CVoice::render(CTimbre& timbre, float* left, float* right, int frames)
             if (!sounding(m_queue.front().type))
                 break;
             const int n = std::min(next - pos, kFineGrid - age % kFineGrid);
-            renderAudio(left + pos, right + pos, n, age);
+            if (!renderAudio(left + pos, right + pos, n, age))
+                return dropBrokenNote();
             m_queue.front().time += n;
             pos += n;
         }
@@ -930,11 +931,14 @@ inline float CVoice::filter(float x)
     }
 }
 
-void CVoice::renderAudio(float* left, float* right, int count, int age)
+// False, with nothing added, when the run's output is not finite.
+bool CVoice::renderAudio(float* left, float* right, int count, int age)
 {
     const float weight = m_resonanceWeightInUse;
     const float dry = (1.0f - weight) / 2.0f;
     const bool postShaper = m_settings.shaper.postFilter;
+    std::array<float, kFineGrid> out;
+    float check = 0.0f; // NaN once any sample is NaN (the clip turns infinities into NaN)
     for (int i = 0; i < count; ++i) {
         float x = filter(oscillatorSample(age + i));
         x = m_resonator.tick(x) * weight + x * dry;
@@ -946,11 +950,25 @@ void CVoice::renderAudio(float* left, float* right, int count, int age)
         m_amplitude += m_amplitudeIncrement;
         x *= m_amplitude;
         x = (std::fabs(x + 1.0f) - std::fabs(x - 1.0f)) * m_volumeGain;
+        out[static_cast<size_t>(i)] = x;
+        check += x * 0.0f;
+    }
+    if (std::isnan(check))
+        return false;
+    for (int i = 0; i < count; ++i) {
         m_pan[0].current += m_pan[0].increment;
         m_pan[1].current += m_pan[1].increment;
-        left[i] += x * m_pan[0].current;
-        right[i] += x * m_pan[1].current;
+        left[i] += out[static_cast<size_t>(i)] * m_pan[0].current;
+        right[i] += out[static_cast<size_t>(i)] * m_pan[1].current;
     }
+    return true;
+}
+
+void CVoice::dropBrokenNote()
+{
+    silence();
+    resetRunningValues();
+    m_feedback.clear();
 }
 
 } // namespace quorvix

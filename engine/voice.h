@@ -192,7 +192,9 @@ private:
     float envelopeLevel() const;
 
     // audio
-    void renderAudio(float* left, float* right, int count, int age);
+    bool renderAudio(float* left, float* right, int count, int age);
+    // A note whose output turned non-finite ends at once; the voice starts the next one afresh.
+    void dropBrokenNote();
     inline float oscillatorSample(int age);
     inline float shape(float x) const;
     inline float filter(float x);

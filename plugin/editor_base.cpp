@@ -52,10 +52,8 @@ void CEditorBase::idle()
 {
     if (m_inIdle)
         return;
-    if (m_updatePending) {
-        m_updatePending = false;
+    if (m_updatePending.exchange(false))
         update();
-    }
     redrawFrame();
 }
 

@@ -1,6 +1,7 @@
 // The host-facing side of the editor: rectangle, parent window, idle and the idle service.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 namespace quorvix {
@@ -57,7 +58,8 @@ protected:
 
     CEffectBase* m_effect;
     void* m_parent = nullptr;
-    bool m_updatePending = false;
+    // Set from any thread (parameter changes, program changes), taken by the idle.
+    std::atomic<bool> m_updatePending {false};
     CEditorRect m_rect;
     bool m_inIdle = false;
     uint64_t m_nextIdleDue = 0;

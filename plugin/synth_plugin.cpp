@@ -82,6 +82,15 @@ int stepProgram(int program, int step) { return (program + step + kProgramsPerBa
 
 bool isShownWithNumber(const std::string& name) { return name == "Init" || name == "Randomized"; }
 
+// "3 "Warm Pad"", one program a line.
+std::string repairedList(const std::vector<int>& indices, const CBank& bank)
+{
+    std::string text;
+    for (int i : indices)
+        text += std::to_string(i) + " \"" + bank.getProgramPtr(i).name + "\"\n";
+    return text;
+}
+
 CLanguages detectLanguages()
 {
     const std::string folder = platform::pluginFolder();
@@ -115,6 +124,11 @@ void CSynthPlugin::prepareEffectStorage()
     if (onAudioThread())
         return;
     std::lock_guard lock(m_engineLock);
+    prepareTimbreEffects();
+}
+
+void CSynthPlugin::prepareTimbreEffects()
+{
     bool failed = false;
     for (CTimbre& t : m_timbres)
         failed = t.prepareEffects() || failed;
@@ -205,12 +219,13 @@ void CSynthPlugin::initialize()
 
 CSynthPlugin::CAddress CSynthPlugin::decodeIndex(int32_t index) const
 {
+    const int selected = m_selectedTimbre;
     if (index >= kFirstCommand)
-        return {m_selectedTimbre, index};
+        return {selected, index};
     if (index < 0)
-        return {m_selectedTimbre, kNoParameter};
+        return {selected, kNoParameter};
     const int selector = index / kParametersPerTimbre;
-    const int timbre = selector == 0 ? m_selectedTimbre : selector - 1;
+    const int timbre = selector == 0 ? selected : selector - 1;
     return {clampInt(timbre, 0, kLastTimbreIndex), resolveParameterNumber(index % kParametersPerTimbre)};
 }
 
@@ -751,15 +766,21 @@ bool CSynthPlugin::setChunkData(const void* data, int32_t size, bool applySettin
     }
     const auto reading = std::make_unique<CChunkReading>(
         readChunk(static_cast<const uint8_t*>(data), static_cast<size_t>(size), isPreset, current, *programs));
-    std::lock_guard lock(m_engineLock);
-    for (int i = reading->first; i < reading->first + reading->recordsRead; ++i)
-        m_bank->getProgramPtr(i) = std::move((*programs)[static_cast<size_t>(i)]);
-    if (!reading->ok)
-        return false;
-    for (CTimbre& t : m_timbres)
-        t.reloadProgram();
-    if (reading->headerRead)
-        applyChunkHeader(reading->header, applySettings, applyTunings);
+    std::string repaired;
+    {
+        std::lock_guard lock(m_engineLock);
+        for (int i = reading->first; i < reading->first + reading->recordsRead; ++i)
+            m_bank->getProgramPtr(i) = std::move((*programs)[static_cast<size_t>(i)]);
+        if (!reading->ok)
+            return false;
+        repaired = repairedList(reading->repaired, *m_bank);
+        for (CTimbre& t : m_timbres)
+            t.reloadProgram();
+        if (reading->headerRead)
+            applyChunkHeader(reading->header, applySettings, applyTunings);
+    }
+    if (!repaired.empty())
+        showMessage(EMessage::ProgramsRepaired, repaired);
     return true;
 }
 
@@ -807,6 +828,8 @@ void CSynthPlugin::setSampleRate(float rate)
     for (CTimbre& t : m_timbres)
         t.setSampleRate(rate);
     m_measuringTimbre.setSampleRate(rate * 0.5f);
+    // Hosts change the rate only while the audio is suspended, on whatever thread they use.
+    prepareTimbreEffects();
 }
 
 void CSynthPlugin::setBlockSize(int32_t frames)
@@ -876,9 +899,11 @@ int32_t CSynthPlugin::processEvents(const vst::VstEvents* events)
         return 1;
     m_context.audioThread.store(std::this_thread::get_id());
     std::lock_guard lock(m_engineLock);
+    // The list is longer than its declared two entries: read it through a plain pointer.
+    vst::VstEvent* const* hostEvents = events->events;
     int count = 0;
     for (int32_t i = 0; i < events->numEvents && count < kMaxEventsPerCall; ++i) {
-        const vst::VstEvent* event = events->events[i];
+        const vst::VstEvent* event = hostEvents[i];
         if (!event)
             break;
         CMidiEvent& out = m_events[count];

@@ -125,6 +125,8 @@ private:
     void beforeDispatch() override;
     // Effect lines that parameter changes on the audio thread left short grow here.
     void prepareEffectStorage();
+    // Under the engine lock, where allocating is allowed.
+    void prepareTimbreEffects();
     void showPendingMessages();
     bool onAudioThread() const { return m_context.onAudioThread(); }
 
@@ -136,7 +138,8 @@ private:
     bool m_monoTimbralMode = true;
     std::array<CTimbre, kTimbreCount> m_timbres;
     CTimbre m_measuringTimbre;
-    int m_selectedTimbre = 0;
+    // Written under the engine lock, also read without it (setParameter's editor forwarding).
+    std::atomic<int> m_selectedTimbre {0};
     CSettings m_settings;
     std::shared_ptr<CProgram> m_clipboard;
     CLanguages m_languages;

@@ -6,6 +6,7 @@
 #include "dsp/mod_section.h"
 #include "dsp/oscillator.h"
 #include "presets/byte_stream.h"
+#include "presets/parameter_table.h"
 #include "presets/value_format.h"
 
 #include <algorithm>
@@ -24,7 +25,8 @@ constexpr int kMaxCoarse = 36;
 constexpr float kOldFineStep = 0.0019607844f;
 constexpr int kOldEnvelopePoints = 16;
 constexpr int kConstants = 4;
-constexpr float kMaxDelayBeats = 128.0f;
+// Every modulation oscillator's delay has the range of the first one's parameter.
+constexpr int kModDelayNumber = 59;
 
 float unit(float x) { return std::clamp(finiteOr(x, 0.0f), 0.0f, 1.0f); }
 
@@ -124,7 +126,7 @@ bool loadModOscillator(const std::vector<uint8_t>& record, CModOscillator& osc)
     osc.setPhase(unit(phase));
     osc.setDelayMode(std::min(delayMode, delaymode::Continue));
     osc.setOnce(once);
-    osc.setDelay(std::clamp(finiteOr(delay, 0.0f), 0.0f, kMaxDelayBeats));
+    osc.setDelay(static_cast<float>(limitToParameter(kModDelayNumber, delay, 0.0)));
     return true;
 }
 

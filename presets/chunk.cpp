@@ -125,8 +125,11 @@ CChunkReading readChunk(const uint8_t* data, size_t size, bool isPreset, int cur
         return r;
     const int records = std::min({count, kProgramCount, kProgramCount - r.first});
     for (int i = 0; i < records; ++i) {
-        if (!readProgramRecord(in, format, programs[static_cast<size_t>(r.first + i)]))
+        bool repaired = false;
+        if (!readProgramRecord(in, format, programs[static_cast<size_t>(r.first + i)], &repaired))
             return r;
+        if (repaired)
+            r.repaired.push_back(r.first + i);
         ++r.recordsRead;
     }
     if (!r.programChunk) {

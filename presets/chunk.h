@@ -41,6 +41,7 @@ struct CChunkReading {
     bool programChunk = false;
     int first = 0;       // bank index of the first record
     int recordsRead = 0; // records that were read into the programs, from first on
+    std::vector<int> repaired; // bank indices of programs read with a block replaced
     bool headerRead = false;
     CChunkHeader header;
 };

@@ -17,7 +17,7 @@ constexpr const char* kBankLoadSpanish =
 using K = EMessageKind;
 
 // Indexed by EMessage.
-const std::array<CMessageTexts, 17> kCatalogue = {{
+const std::array<CMessageTexts, 18> kCatalogue = {{
     {K::Error,
      "A serious problem occured. Save your work and exit immediately!\nERROR-CODE:    CBank::getProgramPtr\n"
      "Please inform:\n\t",
@@ -64,6 +64,10 @@ const std::array<CMessageTexts, 17> kCatalogue = {{
      "Error al exportar el archivo:\n\n"},
     {K::Error, "No tuning file exported.", "Keine Tonfrequenz-Datei gespeichert.",
      "No se ha exportado ning\xC3\xBAn archivo de tono."},
+    {K::Information,
+     "Parts of these programs could not be read and were replaced by those of the Init program:\n",
+     "Teile dieser Programme konnten nicht gelesen werden und wurden durch die des Init-Programms ersetzt:\n",
+     "Partes de estos programas no se pudieron leer y se sustituyeron por las del programa Init:\n"},
 }};
 
 } // namespace

@@ -23,6 +23,7 @@ enum class EMessage {
     ExportDone,
     ExportFailed,
     NothingExported,
+    ProgramsRepaired,
 };
 
 enum class EMessageKind { Error, Information, Question };

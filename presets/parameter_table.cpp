@@ -66,6 +66,20 @@ std::string truncText(double x) { return formatInteger(static_cast<long long>(x)
 
 // ---- record builders -------------------------------------------------------------------------
 
+template <typename ToEngine>
+CEngineRange rangeOf(ToEngine toEngine)
+{
+    const double a = static_cast<double>(toEngine(0.0f));
+    const double b = static_cast<double>(toEngine(1.0f));
+    return {std::min(a, b), std::max(a, b)};
+}
+
+void setRange(CParameterRecord& r, CEngineRange range)
+{
+    r.ranged = true;
+    r.range = range;
+}
+
 using Settings = CVoiceSettings;
 
 template <typename Apply>
@@ -93,6 +107,7 @@ struct CTableBuilder {
                Show show)
     {
         CParameterRecord& r = add(number, name, label);
+        setRange(r, rangeOf(toEngine));
         r.setVoice = [field, toEngine](CVoice& voice, float v) { field(voice.settings()) = static_cast<T>(toEngine(v)); };
         r.set = [field, toEngine](CTimbre& t, float v) {
             const T x = toEngine(v);
@@ -107,6 +122,7 @@ struct CTableBuilder {
                 Show show)
     {
         CParameterRecord& r = add(number, name, label);
+        setRange(r, rangeOf([toEngine](float v) { return toEngine(v, T {}); }));
         r.set = [field, toEngine](CTimbre& t, float v) { field(t.settings()) = toEngine(v, field(t.settings())); };
         r.get = [field, toValue](const CTimbre& t) { return toValue(field(t.settings())); };
         r.display = [field, show](const CTimbre& t) { return show(field(t.settings())); };
@@ -116,6 +132,7 @@ struct CTableBuilder {
     void block(int number, const char* name, const char* label, ToEngine toEngine, Apply apply, Read read, Show show)
     {
         CParameterRecord& r = add(number, name, label);
+        setRange(r, rangeOf(toEngine));
         r.setVoice = [toEngine, apply](CVoice& voice, float v) { apply(voice, toEngine(v)); };
         r.set = [toEngine, apply](CTimbre& t, float v) {
             const auto x = toEngine(v);
@@ -487,6 +504,7 @@ void addEffects(CTableBuilder& b)
         for (int slot = 0; slot < 9; ++slot) {
             const CSlotRead& read = kSlots[slot];
             CParameterRecord& r = b.add(kUnits[u].base + slot, kUnits[u].names[slot], read.label);
+            setRange(r, rangeOf([slot](float v) { return CEffectUnit::engineValue(slot, v); }));
             r.set = [u, slot](CTimbre& t, float v) { t.effect(u).setParameter(slot, v, t.mayAllocate()); };
             r.get = [u, value = read.value](const CTimbre& t) { return value(t.effect(u)); };
             r.display = [u, text = read.text](const CTimbre& t) { return text(t.effect(u)); };
@@ -587,5 +605,13 @@ int resolveParameterNumber(int number)
 }
 
 const CParameterRecord& parameterRecord(int number) { return gTable.record(number); }
+
+double limitToParameter(int number, double value, double fallback)
+{
+    const CParameterRecord& r = parameterRecord(number);
+    if (std::isnan(value))
+        value = fallback;
+    return r.ranged ? std::clamp(value, r.range.low, r.range.high) : value;
+}
 
 } // namespace quorvix

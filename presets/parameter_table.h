@@ -46,6 +46,12 @@ constexpr int SkinSelector = 1032;
 constexpr int LogoAboutBox = 1033;
 } // namespace cmd
 
+// The engine values setParameter can give a number: what normalized 0 and 1 become.
+struct CEngineRange {
+    double low = 0.0;
+    double high = 0.0;
+};
+
 // What a parameter does to a timbre. A record without set carries no value of its own:
 // setting is ignored and it reads 0.
 struct CParameterRecord {
@@ -55,6 +61,8 @@ struct CParameterRecord {
     std::function<void(CVoice&, float)> setVoice;      // one voice only; empty for timbre-wide values
     std::function<float(const CTimbre&)> get;          // recomputed from the engine value
     std::function<std::string(const CTimbre&)> display; // the host's display text
+    bool ranged = false;                                // numbers with an engine value have a range
+    CEngineRange range;
 };
 
 // Numbers 0 to 24 are aliases that put the most-used continuous parameters first.
@@ -62,5 +70,9 @@ int resolveParameterNumber(int number);
 
 // The record of a resolved number; numbers without a parameter have the "UNKNOWN" record.
 const CParameterRecord& parameterRecord(int number);
+
+// A stored engine value brought within what setParameter could have given the number: NaN
+// takes the fallback, everything else the nearest value of the range.
+double limitToParameter(int number, double value, double fallback);
 
 } // namespace quorvix

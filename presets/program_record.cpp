@@ -7,6 +7,7 @@
 #include "dsp/oscillator.h"
 #include "presets/block_records.h"
 #include "presets/byte_stream.h"
+#include "presets/program_limits.h"
 #include "presets/value_format.h"
 #include "presets/value_names.h"
 
@@ -26,56 +27,13 @@ constexpr double kPi = 3.141592653589793;
 constexpr float kTiny = 1e-8f;
 constexpr float kDefaultOctaves = 4.0f;
 constexpr int kOversamplingAlways = 2;
-constexpr int kMaxFilterLevel = 8;
-constexpr float kMinFrequency = 1.0f;
-constexpr float kMaxFrequency = 100000.0f;
 constexpr int kFilterDestinationToClear = 10;
 // Effect types inserted over the versions: before version 7 two, in version 0 two more.
 constexpr int kOldEffectInsertAfter = 10;
 constexpr int kVersion0EffectShift = 5;
 
-// ---- sanitizing: what no editing could store is brought into range ----
-
+// Shape gain, position and mix of magnitude 1e-8 or less read as 0.
 float tinyIsZero(float x) { return std::fabs(x) <= kTiny ? 0.0f : x; }
-float frequency(float hz, float fallback) { return std::clamp(finiteOr(hz, fallback), kMinFrequency, kMaxFrequency); }
-
-void sanitize(CProgram& p)
-{
-    const CProgram init;
-    for (size_t i = 0; i < 3; ++i)
-        p.weights[i] = finiteOr(p.weights[i], 1.0f);
-    p.mix12 = std::clamp(p.mix12, 0, kOperatorCount - 1);
-    p.mix312 = std::clamp(p.mix312, 0, kOperatorCount - 1);
-    p.oversampling.mode = std::clamp(p.oversampling.mode, 0, kOversamplingAlways);
-    p.oversampling.octaves = finiteOr(p.oversampling.octaves, kDefaultOctaves);
-    p.shaperTable.shape1 = std::clamp(p.shaperTable.shape1, 0, kShapeCount - 1);
-    p.shaperTable.shape2 = std::clamp(p.shaperTable.shape2, 0, kShapeCount - 1);
-    p.shaperTable.parameter = std::clamp(finiteOr(p.shaperTable.parameter, 0.0f), 0.0f, 1.0f);
-    p.shaperTable.smooth = std::clamp(finiteOr(p.shaperTable.smooth, 0.0f), 0.0f, 1.0f);
-    p.shaper.gain = tinyIsZero(finiteOr(p.shaper.gain, init.shaper.gain));
-    p.shaper.position = tinyIsZero(finiteOr(p.shaper.position, 0.0f));
-    p.shaper.mix = tinyIsZero(finiteOr(p.shaper.mix, 1.0f));
-    CFilterSettings& f = p.filter;
-    f.type = std::clamp(f.type, 0, kFilterTypeCount - 1);
-    f.level = std::clamp(f.level, 1, kMaxFilterLevel);
-    f.parameter = finiteOr(f.parameter, 0.0f);
-    f.frequency = frequency(f.frequency, init.filter.frequency);
-    f.resonanceWeight = finiteOr(f.resonanceWeight, 0.0f);
-    f.resonanceFrequency = frequency(f.resonanceFrequency, f.frequency);
-    f.resonance = std::clamp(finiteOr(f.resonance, 0.0f), 0.0f, 1.0f);
-    f.keyMid = std::clamp(f.keyMid, 0, 127);
-    f.keySlope = finiteOr(f.keySlope, 0.0f);
-    CLevelSettings& l = p.level;
-    l.dynamic = finiteOr(l.dynamic, init.level.dynamic);
-    l.volumeKeyMid = std::clamp(l.volumeKeyMid, 0, 127);
-    l.volumeKeySlope = finiteOr(l.volumeKeySlope, 1.0f);
-    l.mainVolume = finiteOr(l.mainVolume, init.level.mainVolume);
-    l.panAngle = std::isfinite(l.panAngle) ? std::clamp(l.panAngle, 0.0, kPi / 2.0) : init.level.panAngle;
-    l.portamento = std::max(finiteOr(l.portamento, 0.0f), 0.0f);
-    l.pitchBendRange = std::clamp(finiteOr(l.pitchBendRange, 2.0f), -1.0f, 25.0f);
-    l.dirtyTuning = std::max(finiteOr(l.dirtyTuning, 0.0f), 0.0f);
-    p.portamentoSync = std::clamp(p.portamentoSync, 0, kSyncKindCount - 1);
-}
 
 // ---- format 2 ----
 
@@ -186,33 +144,50 @@ void writeProgramRecord(CByteWriter& out, const CProgram& p)
 
 namespace {
 
-// A block as stored, checked by loading it into a scratch object; envelopes are kept re-encoded
-// in the current version. A block of length 0 or less leaves the program's block as it was.
-template <typename Object, typename Load, typename Store>
-bool readBlock(CByteReader& in, CRecordBytes& target, Object&& scratch, Load load, Store store, bool reencode)
-{
-    CRecordBytes bytes;
-    if (!in.block(bytes))
-        return !in.failed();
-    if (!load(bytes, scratch))
-        return false;
-    target = reencode ? store(scratch) : std::move(bytes);
-    return true;
-}
+// Reads the blocks of one record. A block is checked by loading it into a scratch object;
+// envelopes are kept re-encoded in the current version. A block of length 0 or less leaves the
+// program's block as it was; one that does not load takes the "Init" program's block.
+class CBlockReader {
+public:
+    explicit CBlockReader(CByteReader& in) : m_in(in) {}
 
-bool readOscillatorBlock(CByteReader& in, CRecordBytes& target)
-{
-    return readBlock(in, target, COscillator {}, loadOscillator, storeOscillator, false);
-}
+    bool oscillator(CRecordBytes& target, const CRecordBytes& init)
+    {
+        return read(target, init, COscillator {}, loadOscillator, storeOscillator, false);
+    }
+    bool modulation(CModulationRecords& m, const CModulationRecords& init, ESectionKind kind)
+    {
+        return read(m.oscillator1, init.oscillator1, CModOscillator {}, loadModOscillator, storeModOscillator, false) &&
+               read(m.oscillator2, init.oscillator2, CModOscillator {}, loadModOscillator, storeModOscillator, false) &&
+               read(m.envelope1, init.envelope1, CLoopEnvelope {}, loadEnvelope, storeEnvelope, true) &&
+               read(m.envelope2, init.envelope2, CLoopEnvelope {}, loadEnvelope, storeEnvelope, true) &&
+               read(m.combiners, init.combiners, CModSection {kind}, loadCombiners, storeCombiners, false);
+    }
+    bool amplitudeEnvelope(CRecordBytes& target, const CRecordBytes& init)
+    {
+        return read(target, init, CLoopEnvelope {EEnvelopeKind::Amplitude}, loadEnvelope, storeEnvelope, true);
+    }
+    bool repaired() const { return m_repaired; }
 
-bool readModulation(CByteReader& in, CModulationRecords& m, ESectionKind kind)
-{
-    return readBlock(in, m.oscillator1, CModOscillator {}, loadModOscillator, storeModOscillator, false) &&
-           readBlock(in, m.oscillator2, CModOscillator {}, loadModOscillator, storeModOscillator, false) &&
-           readBlock(in, m.envelope1, CLoopEnvelope {}, loadEnvelope, storeEnvelope, true) &&
-           readBlock(in, m.envelope2, CLoopEnvelope {}, loadEnvelope, storeEnvelope, true) &&
-           readBlock(in, m.combiners, CModSection {kind}, loadCombiners, storeCombiners, false);
-}
+private:
+    template <typename Object, typename Load, typename Store>
+    bool read(CRecordBytes& target, const CRecordBytes& init, Object&& scratch, Load load, Store store, bool reencode)
+    {
+        CRecordBytes bytes;
+        if (!m_in.block(bytes))
+            return !m_in.failed();
+        if (!load(bytes, scratch)) {
+            target = init;
+            m_repaired = true;
+        } else {
+            target = reencode ? store(scratch) : std::move(bytes);
+        }
+        return true;
+    }
+
+    CByteReader& m_in;
+    bool m_repaired = false;
+};
 
 // Before version 6 the filter destination 10 meant something only for filter types 3 and 6.
 void clearOldFilterDestination(CRecordBytes& combiners)
@@ -228,8 +203,10 @@ void clearOldFilterDestination(CRecordBytes& combiners)
     combiners = storeCombiners(section);
 }
 
-bool readFormat2(CByteReader& in, CProgram& p)
+bool readFormat2(CByteReader& in, CProgram& p, bool& repaired)
 {
+    const CProgram& init = fallbackProgram();
+    CBlockReader blocks(in);
     if (!in.tag("PROG"))
         return false;
     const int version = in.u8();
@@ -237,7 +214,7 @@ bool readFormat2(CByteReader& in, CProgram& p)
         return false;
     p.setName(readName(in));
     for (size_t i = 0; i < 3; ++i) {
-        if (!readOscillatorBlock(in, p.oscillators[i]))
+        if (!blocks.oscillator(p.oscillators[i], init.oscillators[i]))
             return false;
         p.weights[i] = in.f32();
     }
@@ -250,15 +227,15 @@ bool readFormat2(CByteReader& in, CProgram& p)
         p.oversampling.mode = version >= 2 && in.boolean() ? kOversamplingAlways : 0;
         p.oversampling.octaves = kDefaultOctaves;
     }
-    if (!readModulation(in, p.oscillatorModulation, ESectionKind::Oscillator))
+    if (!blocks.modulation(p.oscillatorModulation, init.oscillatorModulation, ESectionKind::Oscillator))
         return false;
     p.shaperTable.shape1 = in.u8();
     p.shaperTable.shape2 = version >= 6 ? in.u8() : 0;
     p.shaperTable.parameter = in.f32();
     p.shaperTable.smooth = version >= 2 ? in.f32() : 0.0f;
-    p.shaper.gain = in.f32();
-    p.shaper.position = version >= 6 ? in.f32() : 0.0f;
-    p.shaper.mix = version >= 3 ? in.f32() : 1.0f;
+    p.shaper.gain = tinyIsZero(in.f32());
+    p.shaper.position = tinyIsZero(version >= 6 ? in.f32() : 0.0f);
+    p.shaper.mix = tinyIsZero(version >= 3 ? in.f32() : 1.0f);
     p.shaper.postFilter = in.boolean();
     p.shaper.limiter = in.boolean();
     CFilterSettings& f = p.filter;
@@ -279,12 +256,11 @@ bool readFormat2(CByteReader& in, CProgram& p)
     f.resonance = (in.f32() - 1.0f) / 16.0f;
     f.keyMid = in.i32();
     f.keySlope = in.f32();
-    if (!readModulation(in, p.filterModulation, ESectionKind::Filter))
+    if (!blocks.modulation(p.filterModulation, init.filterModulation, ESectionKind::Filter))
         return false;
     if (version < 6 && f.type != 3 && f.type != 6)
         clearOldFilterDestination(p.filterModulation.combiners);
-    if (!readBlock(in, p.amplitudeEnvelope, CLoopEnvelope {EEnvelopeKind::Amplitude}, loadEnvelope, storeEnvelope,
-                   true))
+    if (!blocks.amplitudeEnvelope(p.amplitudeEnvelope, init.amplitudeEnvelope))
         return false;
     CLevelSettings& l = p.level;
     l.dynamic = in.f32();
@@ -318,6 +294,7 @@ bool readFormat2(CByteReader& in, CProgram& p)
     } else {
         p.effects[1].type = convertedEffectType(p.effects[1].type, version);
     }
+    repaired = blocks.repaired();
     return !in.failed();
 }
 
@@ -520,14 +497,17 @@ bool readFormat1(CByteReader& in, CProgram& p)
 
 } // namespace
 
-bool readProgramRecord(CByteReader& in, int format, CProgram& program)
+bool readProgramRecord(CByteReader& in, int format, CProgram& program, bool* repaired)
 {
     CProgram next = program;
-    const bool read = format == kOldProgramFormat ? readFormat1(in, next) : readFormat2(in, next);
+    bool repairedBlock = false;
+    const bool read = format == kOldProgramFormat ? readFormat1(in, next) : readFormat2(in, next, repairedBlock);
     if (!read || in.failed())
         return false;
-    sanitize(next);
+    limitProgram(next);
     program = std::move(next);
+    if (repaired)
+        *repaired = repairedBlock;
     return true;
 }
 

@@ -15,8 +15,8 @@ constexpr int kProgramFormat = 2;
 void writeProgramRecord(CByteWriter& out, const CProgram& program);
 
 // Reads one record of the format into program, converting older versions. On failure (a wrong
-// tag, a bad name length or value count, a refused version, a bad block, too few bytes) the
-// program is left as it was.
-bool readProgramRecord(CByteReader& in, int format, CProgram& program);
+// tag, a bad name length or value count, a refused version, too few bytes) the program is left
+// as it was. A block that cannot be loaded takes the "Init" program's block and sets repaired.
+bool readProgramRecord(CByteReader& in, int format, CProgram& program, bool* repaired = nullptr);
 
 } // namespace quorvix

@@ -214,13 +214,49 @@ TEST(EffectUnit, SynchronisedDelayFollowsTheTempo)
     expectOnly(after.left, {}, "the line was emptied");
 }
 
-TEST(EffectUnit, StorageGrowsOnlyWhereAllowed)
+TEST(EffectUnit, PlainTimesNeverWaitForStorage)
 {
-    CEffectUnit unit = makeUnit(effect::Delay);
-    unit.setSampleRate(192000.0f, true);
-    unit.setParameter(slot::Time1, 1.0f, false); // 96000 cells, more than the line holds
-    ASSERT_TRUE(unit.storageShort());
+    // After a rate change and the preparation off the audio thread, automation on the audio thread
+    // (no growing) reaches the longest plain time of each type.
+    struct CCase {
+        float rate;
+        int type;
+    };
+    for (const CCase& c : {CCase {44100.0f, effect::Delay}, CCase {96000.0f, effect::Delay},
+                           CCase {384000.0f, effect::MultiDelay}, CCase {192000.0f, effect::Chorus}}) {
+        CEffectUnit unit = makeUnit(effect::None);
+        unit.setSampleRate(c.rate, true);
+        unit.prepareStorage();
+        unit.setParameter(slot::Depth1, 1.0f, false);
+        unit.setParameter(slot::Time1, 1.0f, false);
+        unit.setParameter(slot::Time2, 1.0f, false);
+        unit.setParameter(slot::Type, typeValue(c.type), false);
+        EXPECT_FALSE(unit.storageShort()) << c.rate << " Hz, type " << c.type;
+    }
+    CEffectUnit delay = makeUnit(effect::Delay);
+    delay.setParameter(slot::Time1, msValue(400), false);
+    EXPECT_EQ(delay.line(0).length(), 17640) << "400 ms at 44.1 kHz";
+}
 
+TEST(EffectUnit, OnlyTheLinesOfTheTypeCount)
+{
+    // A synchronised delay at a slow tempo is short on the audio thread; a chorus is not held up by it.
+    CEffectUnit unit = makeUnit(effect::None);
+    unit.setSamplesPerBeat(66150.0f); // 40 BPM
+    unit.setParameter(slot::Time1, 1.0f, false);
+    unit.setParameter(slot::Type, typeValue(effect::Delay + 11), false);
+    ASSERT_TRUE(unit.storageShort()) << "four beats at 40 BPM are 264600 cells";
+    unit.setParameter(slot::Type, typeValue(effect::Chorus), false);
+    EXPECT_FALSE(unit.storageShort());
+}
+
+TEST(EffectUnit, SynchronisedLinesGrowOffTheAudioThreadUpToTheSlowestTempo)
+{
+    CEffectUnit unit = makeUnit(effect::None);
+    unit.setSamplesPerBeat(66150.0f); // 40 BPM
+    unit.setParameter(slot::Time1, 1.0f, false);
+    unit.setParameter(slot::Type, typeValue(effect::Delay + 11), false);
+    ASSERT_TRUE(unit.storageShort());
     CStereo in = impulse(16), out(16);
     unit.processInto(in.left.data(), in.right.data(), out.left.data(), out.right.data(), 16);
     EXPECT_EQ(out.left[0], 1.0f) << "a short unit passes its input on dry";
@@ -228,7 +264,12 @@ TEST(EffectUnit, StorageGrowsOnlyWhereAllowed)
     unit.prepareStorage();
     EXPECT_FALSE(unit.storageShort());
     EXPECT_FALSE(unit.takeAllocationFailure());
-    EXPECT_EQ(unit.line(0).length(), 96000);
+    EXPECT_EQ(unit.line(0).length(), 264600);
+
+    // Below 30 BPM (here: no host tempo) the line keeps the length four beats have at 30 BPM.
+    unit.setSamplesPerBeat(441000000.0f);
+    unit.tempoChanged(true);
+    EXPECT_EQ(unit.line(0).length(), 352800);
 }
 
 } // namespace

@@ -125,5 +125,26 @@ TEST_F(ChunkTest, AFailedChunkKeepsTheSound)
     EXPECT_EQ(plugin().setChunk(Bytes(5000, 0x51), true), 0);
 }
 
+TEST_F(ChunkTest, ADamagedBlockIsRepairedAndTheRestReads)
+{
+    const Bytes original = plugin().getChunk(false);
+    Bytes damaged = original;
+    // The first oscillator block of program 7 gets a tag no version knows.
+    size_t at = 0;
+    for (int record = 0; record <= 7; ++record)
+        at = std::string(damaged.begin(), damaged.end()).find("PROG", at + 1);
+    at = std::string(damaged.begin(), damaged.end()).find("OSC_", at);
+    ASSERT_NE(at, std::string::npos);
+    damaged[at + 3] = 'X';
+    CStderrCapture errors;
+    EXPECT_EQ(plugin().setChunk(damaged, false), static_cast<intptr_t>(damaged.size()));
+    const std::string told = errors.text();
+    EXPECT_NE(told.find("Parts of these programs could not be read"), std::string::npos);
+    EXPECT_NE(told.find("7 \"Init\""), std::string::npos);
+    EXPECT_EQ(told.find("Parts of these programs", told.find("Parts of these programs") + 1), std::string::npos)
+        << "told once";
+    EXPECT_EQ(plugin().getChunk(false), original) << "the block took the Init program's block, the rest was read";
+}
+
 } // namespace
 } // namespace qtest

@@ -68,5 +68,38 @@ TEST_F(SoundTest, OnlyTheTimbresChannelsSound)
     EXPECT_GT(peak, 0.01f);
 }
 
+// A host that makes every call from one thread: effect times automated there (the audio thread)
+// still get their echoes.
+TEST_F(SoundTest, AutomatedDelayTimesEchoInAOneThreadHost)
+{
+    struct CCase {
+        double rate;
+        int ms;
+    };
+    for (const CCase& c : {CCase {44100.0, 400}, CCase {96000.0, 500}}) {
+        closePlugin();
+        plugin().dispatch(vst::effSetSampleRate, 0, 0, nullptr, static_cast<float>(c.rate));
+        recorded.clear();
+        renderBlock(); // this thread now renders
+        plugin().setParameter(163, (2 + 0.5f) / 22.0f); // "Delay"
+        plugin().setParameter(164, static_cast<float>(c.ms) / 500.0f);
+        plugin().setParameter(171, 1.0f);
+        renderBlock({{0, {0x90, 60, 100}}, {200, {0x80, 60, 0}}});
+        const size_t echo = static_cast<size_t>(c.rate * c.ms / 1000.0) + kBlock;
+        while (recorded.size() < echo + 4 * kBlock)
+            renderBlock();
+        float tail = 0.0f; // after the note's release, before its echo
+        for (size_t i = kBlock + 4000; i < echo; ++i)
+            tail = std::max(tail, std::fabs(recorded[i]));
+        float note = 0.0f, peak = 0.0f;
+        for (size_t i = kBlock; i < 2 * kBlock; ++i)
+            note = std::max(note, std::fabs(recorded[i]));
+        for (size_t i = echo; i < echo + 2 * kBlock; ++i)
+            peak = std::max(peak, std::fabs(recorded[i]));
+        EXPECT_EQ(tail, 0.0f) << c.rate;
+        EXPECT_GT(peak, 0.4f * note) << c.rate << " Hz: the echo " << c.ms << " ms later, at half the level";
+    }
+}
+
 } // namespace
 } // namespace qtest

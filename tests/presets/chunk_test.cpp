@@ -357,6 +357,38 @@ TEST(Chunk, FirstGenerationRecord)
     EXPECT_FALSE(read(bytes, *programs, true, 2).ok);
 }
 
+TEST(Chunk, ABlockThatDoesNotLoadTakesTheInitBlock)
+{
+    CProgram sound = edited(4);
+    COscillator saw;
+    saw.setWaves(5, 0);
+    sound.oscillators[1] = storeOscillator(saw);
+    Bytes record = recordOf(sound);
+    const std::string text(record.begin(), record.end());
+    const size_t second = text.find("OSC_", text.find("OSC_") + 1);
+    record[second + 4] = 3; // a version no reader knows
+
+    const CChunkReading r = [&] {
+        auto programs = std::make_unique<Programs>();
+        const CChunkReading reading = read(chunk(5, 1, {}, record), *programs, true, 6);
+        const CProgram& p = (*programs)[6];
+        EXPECT_EQ(p.name, "Sound 4");
+        EXPECT_EQ(p.oscillators[1], CProgram {}.oscillators[1]);
+        EXPECT_EQ(p.oscillators[0], sound.oscillators[0]);
+        EXPECT_FLOAT_EQ(p.filter.frequency, sound.filter.frequency) << "the rest of the record reads";
+        return reading;
+    }();
+    EXPECT_TRUE(r.ok);
+    EXPECT_EQ(r.repaired, std::vector<int> {6});
+
+    // A block whose length runs past the record still fails it.
+    Bytes cut = recordOf(sound);
+    const size_t length = std::string(cut.begin(), cut.end()).find("OSC_") - 4;
+    cut[length + 1] = 0x7F;
+    auto programs = std::make_unique<Programs>();
+    EXPECT_FALSE(read(chunk(5, 1, {}, cut), *programs, true).ok);
+}
+
 TEST(Chunk, TruncatedAndFlippedChunksNeverReadPastTheirEnd)
 {
     std::vector<CProgram> sounds = {edited(1), edited(2)};
