@@ -1,5 +1,6 @@
 #include "dsp/mod_section.h"
 
+#include "dsp/finite.h"
 #include "dsp/runtime_rand.h"
 
 #include <algorithm>
@@ -13,6 +14,9 @@ constexpr const char* kUnknown = "UNKNOWN";
 constexpr float kRandomUnit = 3.051851e-05f;
 constexpr float kRandomBipolar = 6.103702e-05f;
 constexpr float kControllerGlide = 0.125f;
+
+// Values a..d of a normalized x.
+float valueOf(float x) { return 4.0f * x - 2.0f; }
 
 const char* const kSourceNames[kModSources] = {
     "Velocity",      "1-Velo",        "Velo^2",        "(1-Velo)^2",    "Note",          "1-Note",
@@ -205,7 +209,7 @@ void CModSection::setAmount(int i, float normalized)
 
 void CModSection::setValue(int k, float normalized)
 {
-    m_values[static_cast<size_t>(std::clamp(k, 0, 3))] = 4.0f * normalized - 2.0f;
+    m_values[static_cast<size_t>(std::clamp(k, 0, 3))] = valueOf(normalized);
     refresh();
 }
 
@@ -222,7 +226,7 @@ void CModSection::assign(const std::array<CCombiner, kCombiners>& combiners, con
         c.amount = x >= 0.0f && x <= 1.0f ? from.amount : amountFromNormalized(m_kind, c.destination, x > 1.0f ? 1.0f : 0.0f);
     }
     for (size_t k = 0; k < 4; ++k)
-        m_values[k] = std::isfinite(values[k]) ? values[k] : 0.0f;
+        m_values[k] = std::clamp(finiteOr(values[k], 0.0f), valueOf(0.0f), valueOf(1.0f));
     refresh();
 }
 
