@@ -16,6 +16,9 @@ using namespace qhost;
 
 namespace {
 
+// Keeps the frame count of a render far inside 64 bits at any sample rate.
+constexpr double kMaxLengthLimit = 1e9;
+
 constexpr const char* kMainHelp =
     "usage: quorvix-host COMMAND ...\n"
     "\n"
@@ -50,6 +53,7 @@ constexpr const char* kRenderHelp =
     "  --chunk FILE           state to load first: .fxb, .fxp or a bare chunk\n"
     "  --param INDEX=VALUE    sets a parameter (normalized 0..1) before playing; may repeat\n"
     "  --tail SECONDS         time rendered after the last event (default 2)\n"
+    "  --max-length SECONDS   longest song rendered; longer ones are refused (default 3600)\n"
     "  --float                32-bit float samples (default)\n"
     "  --pcm16                16-bit samples\n"
     "  --quiet                no progress bar\n";
@@ -233,6 +237,10 @@ int runRender(const std::vector<std::string>& args)
             if (!value(v) || !parseNumber(v, number) || number < 0.0 || number > 3600.0)
                 return fail("--tail needs seconds from 0 to 3600");
             options.tailSeconds = number;
+        } else if (a == "--max-length") {
+            if (!value(v) || !parseNumber(v, number) || number <= 0.0 || number > kMaxLengthLimit)
+                return fail("--max-length needs seconds above 0, at most 1000000000");
+            options.maxSongSeconds = number;
         } else if (a == "--float") {
             options.pcm16 = false;
         } else if (a == "--pcm16") {

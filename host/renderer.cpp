@@ -111,6 +111,14 @@ bool loadChunkInto(CPluginInstance& instance, const std::string& path, intptr_t&
 bool renderSong(const std::string& pluginPath, const CMidiSong& song, const std::string& wavPath,
                 const CRenderOptions& options, CRenderResult& result, std::string& error)
 {
+    if (song.lengthSeconds > options.maxSongSeconds) {
+        char text[160];
+        std::snprintf(text, sizeof text,
+                      "the song lasts %.6g s, longer than the limit of %.6g s (--max-length SECONDS raises it)",
+                      song.lengthSeconds, options.maxSongSeconds);
+        error = text;
+        return false;
+    }
     auto library = CPluginLibrary::open(pluginPath, error);
     if (!library)
         return false;

@@ -11,6 +11,9 @@
 
 namespace qhost {
 
+// Longer songs are refused: a file's timing can describe years of audio.
+constexpr double kDefaultMaxSongSeconds = 3600.0;
+
 struct CRenderOptions {
     double sampleRate = 44100.0;
     int32_t blockSize = 512;
@@ -19,6 +22,7 @@ struct CRenderOptions {
     std::string chunkFile;
     std::vector<std::pair<int32_t, float>> parameters;
     double tailSeconds = 2.0;
+    double maxSongSeconds = kDefaultMaxSongSeconds;
     bool pcm16 = false;
     bool progress = true;
 };

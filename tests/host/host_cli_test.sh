@@ -38,6 +38,20 @@ done
 "$host" render "$plugin" "$work/text.mid" -o "$work/x.wav" 2>&1 | grep -q "not a Standard MIDI File" \
   || fail "a text file is called not a MIDI file"
 "$host" render "$plugin" "$work/cut.mid" -o "$work/x.wav" 2>&1 | grep -q "truncated" || fail "a cut MIDI file is called truncated"
+# a song of years (a delta of 2^28 quarters at 16.8 s each) is refused before anything is written;
+# the file size limit stops a regression from filling the disk
+printf 'MThd\000\000\000\006\000\000\000\001\000\001MTrk\000\000\000\022\000\377\121\003\377\377\377\377\377\377\177\220\074\144\000\377\057\000' \
+  > "$work/years.mid"
+if (ulimit -f 4096; "$host" render "$plugin" "$work/years.mid" -o "$work/years.wav" --quiet) > /dev/null 2> "$work/err.txt"; then
+  fail "a song of years was rendered"
+fi
+grep -q -- "--max-length" "$work/err.txt" || fail "a song of years is refused with a hint: $(cat "$work/err.txt")"
+[ ! -e "$work/years.wav" ] || fail "a refused song left a WAV"
+if "$host" render "$plugin" "$demo" -o "$work/x.wav" --max-length 10 --quiet > /dev/null 2>&1; then
+  fail "a 16-second song passed --max-length 10"
+fi
+"$host" render "$plugin" "$demo" -o "$work/x.wav" --max-length 20 --tail 0 --quiet > /dev/null || fail "--max-length 20"
+
 for cmd in info render chunk; do "$host" "$cmd" --help | grep -q "usage: quorvix-host $cmd" || fail "$cmd --help"; done
 
 # a peer plug-in: the same host plays another VST 2.x instrument
