@@ -64,7 +64,8 @@ constexpr const char* kChunkHelp =
     "\n"
     "save writes the plug-in's chunk in a VST bank file (FBCh), or with --program in a\n"
     "program file (FPCh). load reads such a file (or a bare chunk), hands it to the plug-in\n"
-    "and prints what the plug-in answered; it fails only when the file cannot be read.\n";
+    "and prints what the plug-in answered. It fails when the file cannot be read or the plug-in\n"
+    "refuses the chunk: it answers 0 and its state stays as it was.\n";
 
 int fail(const std::string& message)
 {
@@ -306,9 +307,7 @@ int runChunk(const std::vector<std::string>& args)
     intptr_t answer = 0;
     if (!loadChunkInto(p, args[2], answer, error))
         return fail(error);
-    // Plug-ins differ in what they answer; 0 often means refused, but some answer 0 always.
-    std::printf("loaded %s: the plug-in answered %ld%s\n", args[2].c_str(), static_cast<long>(answer),
-                answer == 0 ? " (refused, or it gives no answer)" : "");
+    std::printf("loaded %s: the plug-in answered %ld\n", args[2].c_str(), static_cast<long>(answer));
     return 0;
 }
 

@@ -104,7 +104,14 @@ bool loadChunkInto(CPluginInstance& instance, const std::string& path, intptr_t&
         error = path + " holds no chunk";
         return false;
     }
+    // Many plug-ins answer 0 whatever they do with a chunk: only 0 with the state left as it was,
+    // though the chunk asked for another, is a refusal.
+    const std::vector<uint8_t> before = instance.getChunk(file.isProgram);
     answer = instance.setChunk(file.chunk, file.isProgram);
+    if (answer == 0 && before != file.chunk && instance.getChunk(file.isProgram) == before) {
+        error = "the plug-in refused the chunk in " + path;
+        return false;
+    }
     return true;
 }
 
@@ -134,9 +141,6 @@ bool renderSong(const std::string& pluginPath, const CMidiSong& song, const std:
         intptr_t answer = 0;
         if (!loadChunkInto(*instance, options.chunkFile, answer, error))
             return false;
-        if (answer == 0)
-            std::fprintf(stderr, "quorvix-host: note: the plug-in answered 0 to the chunk in %s\n",
-                         options.chunkFile.c_str());
     }
     if (options.program)
         instance->dispatch(vst::effSetProgram, 0, *options.program);

@@ -38,7 +38,7 @@ struct CRenderResult {
 bool renderSong(const std::string& pluginPath, const CMidiSong& song, const std::string& wavPath,
                 const CRenderOptions& options, CRenderResult& result, std::string& error);
 
-// Loads an .fxb/.fxp file or a bare chunk into the instance.
+// Loads an .fxb/.fxp file or a bare chunk into the instance; false also when the plug-in refuses it.
 bool loadChunkInto(CPluginInstance& instance, const std::string& path, intptr_t& answer, std::string& error);
 
 bool readFile(const std::string& path, std::vector<uint8_t>& data, std::string& error);

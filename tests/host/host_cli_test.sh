@@ -1,7 +1,7 @@
 #!/bin/sh
 # quorvix-host as users run it: on Quorvix, on bad input, and on a peer plug-in.
 set -eu
-host=$1; plugin=$2; demo=$3
+host=$1; plugin=$2; demo=$3; fake=$4
 work=$(mktemp -d); trap 'rm -rf "$work"' EXIT
 export HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data"
 mkdir -p "$HOME"
@@ -51,6 +51,20 @@ if "$host" render "$plugin" "$demo" -o "$work/x.wav" --max-length 10 --quiet > /
   fail "a 16-second song passed --max-length 10"
 fi
 "$host" render "$plugin" "$demo" -o "$work/x.wav" --max-length 20 --tail 0 --quiet > /dev/null || fail "--max-length 20"
+
+# chunks: a plug-in's refusal is an error; a plug-in that answers 0 to everything (as some do)
+# has accepted a chunk when it gives the same chunk back
+"$host" chunk save "$plugin" "$work/q.fxb" > /dev/null || fail "chunk save"
+"$host" chunk load "$plugin" "$work/q.fxb" > /dev/null || fail "chunk load of a saved bank"
+"$host" chunk save "$fake" "$work/fake.fxb" > /dev/null || fail "chunk save on the fake plug-in"
+"$host" chunk load "$fake" "$work/fake.fxb" > /dev/null || fail "chunk load of the fake plug-in's own chunk"
+echo "garbage" > "$work/garbage.bin"
+for bad in "chunk load $plugin $work/garbage.bin" "chunk load $fake $work/garbage.bin" \
+           "render $plugin $demo -o $work/x.wav --chunk $work/garbage.bin --quiet"; do
+  # shellcheck disable=SC2086
+  if "$host" $bad > /dev/null 2> "$work/err.txt"; then fail "'$bad' succeeded"; fi
+  grep -q "refused" "$work/err.txt" || fail "'$bad' does not say the chunk was refused: $(cat "$work/err.txt")"
+done
 
 for cmd in info render chunk; do "$host" "$cmd" --help | grep -q "usage: quorvix-host $cmd" || fail "$cmd --help"; done
 
