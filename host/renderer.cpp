@@ -19,6 +19,12 @@ constexpr int kProgressWidth = 40;
 class CProgressBar {
 public:
     explicit CProgressBar(bool enabled) : m_enabled(enabled), m_tty(isatty(STDERR_FILENO)) {}
+    // A render stopped halfway leaves the bar's line for the error message.
+    ~CProgressBar()
+    {
+        if (m_tty && m_last >= 0 && m_last < 100)
+            std::fputc('\n', stderr);
+    }
     void show(double fraction)
     {
         if (!m_enabled)
@@ -42,9 +48,10 @@ private:
     int m_last = -1;
 };
 
+// The WAV is removed again unless the render finishes: a partial file would pass for a render.
 class CWavWriter {
 public:
-    CWavWriter(const std::string& path, double rate, bool pcm16)
+    CWavWriter(const std::string& path, double rate, bool pcm16) : m_path(path)
     {
         SF_INFO info {};
         info.samplerate = static_cast<int>(rate);
@@ -56,8 +63,11 @@ public:
     }
     ~CWavWriter()
     {
-        if (m_file)
-            sf_close(m_file);
+        if (!m_file)
+            return;
+        sf_close(m_file);
+        if (!m_finished)
+            std::remove(m_path.c_str());
     }
     bool ok() const { return m_file != nullptr; }
     const char* reason() const { return sf_strerror(m_file); }
@@ -65,10 +75,20 @@ public:
     {
         return sf_writef_float(m_file, interleaved.data(), frames) == frames;
     }
+    void finish() { m_finished = true; }
 
 private:
+    std::string m_path;
     SNDFILE* m_file = nullptr;
+    bool m_finished = false;
 };
+
+std::string secondsText(double seconds)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.6g s", seconds);
+    return text;
+}
 
 } // namespace
 
@@ -119,11 +139,8 @@ bool renderSong(const std::string& pluginPath, const CMidiSong& song, const std:
                 const CRenderOptions& options, CRenderResult& result, std::string& error)
 {
     if (song.lengthSeconds > options.maxSongSeconds) {
-        char text[160];
-        std::snprintf(text, sizeof text,
-                      "the song lasts %.6g s, longer than the limit of %.6g s (--max-length SECONDS raises it)",
-                      song.lengthSeconds, options.maxSongSeconds);
-        error = text;
+        error = "the song lasts " + secondsText(song.lengthSeconds) + ", longer than the limit of " +
+                secondsText(options.maxSongSeconds) + " (--max-length SECONDS raises it)";
         return false;
     }
     auto library = CPluginLibrary::open(pluginPath, error);
@@ -185,6 +202,11 @@ bool renderSong(const std::string& pluginPath, const CMidiSong& song, const std:
                 (c % 2 == 0 ? left : right) += buffers[static_cast<size_t>(c)][static_cast<size_t>(i)];
             if (outputs == 1)
                 right = left;
+            if (!std::isfinite(left) || !std::isfinite(right)) {
+                error = "the plug-in produced a non-finite sample (NaN or infinity) at " +
+                        secondsText(double(pos + i) / options.sampleRate) + "; no WAV was written";
+                return false;
+            }
             interleaved[2 * static_cast<size_t>(i)] = left;
             interleaved[2 * static_cast<size_t>(i) + 1] = right;
             result.peak = std::max({result.peak, double(std::fabs(left)), double(std::fabs(right))});
@@ -196,6 +218,7 @@ bool renderSong(const std::string& pluginPath, const CMidiSong& song, const std:
         }
         progress.show(double(pos + n) / double(total));
     }
+    wav.finish();
     result.frames = total;
     result.rms = total > 0 ? std::sqrt(sumSquares / (2.0 * double(total))) : 0.0;
     instance->dispatch(vst::effMainsChanged, 0, 0);

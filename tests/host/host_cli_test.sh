@@ -66,6 +66,19 @@ for bad in "chunk load $plugin $work/garbage.bin" "chunk load $fake $work/garbag
   grep -q "refused" "$work/err.txt" || fail "'$bad' does not say the chunk was refused: $(cat "$work/err.txt")"
 done
 
+# non-finite output is an error, not a level line; the broken WAV is not left behind
+for sample in nan inf -inf; do
+  if FAKE_INSTRUMENT_SAMPLE=$sample "$host" render "$fake" "$demo" -o "$work/nan.wav" --quiet > "$work/out.txt" \
+       2> "$work/err.txt"; then
+    fail "output of $sample passed"
+  fi
+  grep -q "non-finite" "$work/err.txt" || fail "output of $sample is not called non-finite: $(cat "$work/err.txt")"
+  ! grep -q "peak" "$work/out.txt" || fail "output of $sample got a level line"
+  [ ! -e "$work/nan.wav" ] || fail "output of $sample left a WAV"
+done
+FAKE_INSTRUMENT_SAMPLE=0.5 "$host" render "$fake" "$demo" -o "$work/half.wav" --quiet > "$work/out.txt" || fail "finite output"
+grep -q "^peak 0.500000" "$work/out.txt" || fail "finite output level: $(cat "$work/out.txt")"
+
 for cmd in info render chunk; do "$host" "$cmd" --help | grep -q "usage: quorvix-host $cmd" || fail "$cmd --help"; done
 
 # a peer plug-in: the same host plays another VST 2.x instrument
