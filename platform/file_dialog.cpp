@@ -1,9 +1,9 @@
 #include "platform/file_dialog.h"
 
+#include "platform/dialog_answers.h"
 #include "platform/process.h"
 
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
 #include <utility>
 #include <vector>
@@ -13,7 +13,6 @@ namespace quorvix::platform {
 namespace {
 
 constexpr size_t kExtensionWidth = 4;
-const char* const kAnswersVariable = "QUORVIX_DIALOG_ANSWERS";
 const char* const kCancel = "cancel";
 
 using Filters = std::vector<std::pair<std::string, std::string>>; // name, patterns
@@ -40,25 +39,6 @@ std::string zenityFilter(const std::pair<std::string, std::string>& f)
         if (c == ';')
             c = ' ';
     return "--file-filter=" + f.first + " | " + patterns;
-}
-
-// The next scripted answer, removed from the file; nullopt when there is none.
-std::optional<std::string> scriptedAnswer()
-{
-    const char* path = std::getenv(kAnswersVariable);
-    if (!path || !path[0])
-        return std::nullopt;
-    std::ifstream in(path);
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    in.close();
-    if (lines.empty())
-        return std::nullopt;
-    std::ofstream out(path, std::ios::trunc);
-    for (size_t i = 1; i < lines.size(); ++i)
-        out << lines[i] << '\n';
-    return lines.front();
 }
 
 std::string withoutLineEnd(std::string s)
@@ -95,7 +75,7 @@ std::optional<std::string> openFileDialog(const std::string& title, const std::s
                                           const std::string& folder)
 {
     if (!haveDisplay()) {
-        const std::optional<std::string> answer = scriptedAnswer();
+        const std::optional<std::string> answer = nextDialogAnswer();
         if (!answer || *answer == kCancel || answer->empty())
             return std::nullopt;
         return answer;
@@ -114,7 +94,7 @@ std::optional<CSaveChoice> saveFileDialog(const std::string& title, const std::s
     const Filters list = parseFilters(filters);
     CSaveChoice choice;
     if (!haveDisplay()) {
-        const std::optional<std::string> answer = scriptedAnswer();
+        const std::optional<std::string> answer = nextDialogAnswer();
         if (!answer || *answer == kCancel || answer->empty())
             return std::nullopt;
         const size_t bar = answer->rfind('|');

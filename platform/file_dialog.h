@@ -1,6 +1,6 @@
 // File dialogs: zenity on a desktop. Filter lists are "Name|pattern;pattern|Name|pattern|".
-// Without a display the answers come from the file named by QUORVIX_DIALOG_ANSWERS, one per line
-// ("cancel", a path, or for saving "path|filter number"), so commands run headless too.
+// Without a display the answers come from the answers file (dialog_answers.h): "cancel", a path,
+// or for saving "path|filter number", so commands run headless too.
 #pragma once
 
 #include <optional>

@@ -38,6 +38,17 @@ done
 "$host" render "$plugin" "$work/text.mid" -o "$work/x.wav" 2>&1 | grep -q "not a Standard MIDI File" \
   || fail "a text file is called not a MIDI file"
 "$host" render "$plugin" "$work/cut.mid" -o "$work/x.wav" 2>&1 | grep -q "truncated" || fail "a cut MIDI file is called truncated"
+# a tuning file chosen headless: every run of the host gets the same answer
+printf '[Tuning]\nNote 69 = 6832\n' > "$work/a432.tun"
+echo "$work/a432.tun" > "$work/answers"
+cp "$work/answers" "$work/answers.before"
+for run in 1 2; do
+  QUORVIX_DIALOG_ANSWERS="$work/answers" "$host" render "$plugin" "$demo" -o "$work/x.wav" --param 1018=0.375 \
+    --tail 0 --quiet > /dev/null 2> "$work/err.txt" || fail "render with a tuning file, run $run"
+  grep -q "Tuning file loaded." "$work/err.txt" || fail "run $run did not load the tuning file"
+done
+cmp -s "$work/answers" "$work/answers.before" || fail "the answers file was changed"
+
 # a song of years (a delta of 2^28 quarters at 16.8 s each) is refused before anything is written;
 # the file size limit stops a regression from filling the disk
 printf 'MThd\000\000\000\006\000\000\000\001\000\001MTrk\000\000\000\022\000\377\121\003\377\377\377\377\377\377\177\220\074\144\000\377\057\000' \

@@ -84,6 +84,27 @@ TEST_F(TuningFileTest, FailedOrCancelledLoadsKeepTheSource)
               std::string::npos);
 }
 
+TEST_F(TuningFileTest, AnswersAreReadInTurnAndTheFileStaysAsItWas)
+{
+    CStderrCapture messages;
+    const std::string tun = write("a432.tun", "[Tuning]\nNote 69 = 6832\n");
+    answer({tun, "cancel"});
+    const std::vector<uint8_t> written = readBytes(answersPath());
+    plugin().setParameter(kTuningSource, kFile);
+    EXPECT_FLOAT_EQ(plugin().getParameter(kTuningSource), kFile) << "the first line";
+    EXPECT_EQ(readBytes(answersPath()), written);
+    plugin().setParameter(kTuningSource, kHost);
+    plugin().setParameter(kTuningSource, kFile);
+    EXPECT_FLOAT_EQ(plugin().getParameter(kTuningSource), kHost) << "the second line cancels";
+    plugin().setParameter(kTuningSource, kFile);
+    EXPECT_FLOAT_EQ(plugin().getParameter(kTuningSource), kHost) << "no line left: cancelled";
+    EXPECT_EQ(readBytes(answersPath()), written);
+
+    answer({tun});
+    plugin().setParameter(kTuningSource, kFile);
+    EXPECT_FLOAT_EQ(plugin().getParameter(kTuningSource), kFile) << "a rewritten file starts again";
+}
+
 TEST_F(TuningFileTest, ScalaScaleWithoutMapping)
 {
     CStderrCapture messages;
