@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iterator>
 #include <sndfile.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace qhost {
@@ -15,6 +16,8 @@ namespace qhost {
 namespace {
 
 constexpr int kProgressWidth = 40;
+// libsndfile's name for standard output.
+const char* const kStandardOutput = "-";
 
 class CProgressBar {
 public:
@@ -48,7 +51,8 @@ private:
     int m_last = -1;
 };
 
-// The WAV is removed again unless the render finishes: a partial file would pass for a render.
+// A WAV file is removed again unless the render finishes: a partial file would pass for a render.
+// Anything else (a device, "-" for standard output) is left alone.
 class CWavWriter {
 public:
     CWavWriter(const std::string& path, double rate, bool pcm16) : m_path(path)
@@ -60,13 +64,16 @@ public:
         m_file = sf_open(path.c_str(), SFM_WRITE, &info);
         if (m_file && pcm16)
             sf_command(m_file, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+        struct stat written {};
+        m_removable = m_file && path != kStandardOutput && lstat(path.c_str(), &written) == 0 &&
+                      S_ISREG(written.st_mode);
     }
     ~CWavWriter()
     {
         if (!m_file)
             return;
         sf_close(m_file);
-        if (!m_finished)
+        if (!m_finished && m_removable)
             std::remove(m_path.c_str());
     }
     bool ok() const { return m_file != nullptr; }
@@ -80,6 +87,7 @@ public:
 private:
     std::string m_path;
     SNDFILE* m_file = nullptr;
+    bool m_removable = false;
     bool m_finished = false;
 };
 
@@ -204,7 +212,7 @@ bool renderSong(const std::string& pluginPath, const CMidiSong& song, const std:
                 right = left;
             if (!std::isfinite(left) || !std::isfinite(right)) {
                 error = "the plug-in produced a non-finite sample (NaN or infinity) at " +
-                        secondsText(double(pos + i) / options.sampleRate) + "; no WAV was written";
+                        secondsText(double(pos + i) / options.sampleRate);
                 return false;
             }
             interleaved[2 * static_cast<size_t>(i)] = left;

@@ -63,8 +63,8 @@ if "$host" render "$plugin" "$demo" -o "$work/x.wav" --max-length 10 --quiet > /
 fi
 "$host" render "$plugin" "$demo" -o "$work/x.wav" --max-length 20 --tail 0 --quiet > /dev/null || fail "--max-length 20"
 
-# chunks: a plug-in's refusal is an error; a plug-in that answers 0 to everything (as some do)
-# has accepted a chunk when it gives the same chunk back
+# chunks: a plug-in's refusal is an error; as some plug-ins answer 0 to everything, a refusal is
+# an answer of 0 with the state left as it was
 "$host" chunk save "$plugin" "$work/q.fxb" > /dev/null || fail "chunk save"
 "$host" chunk load "$plugin" "$work/q.fxb" > /dev/null || fail "chunk load of a saved bank"
 "$host" chunk save "$fake" "$work/fake.fxb" > /dev/null || fail "chunk save on the fake plug-in"
