@@ -16,6 +16,9 @@ using namespace qhost;
 
 namespace {
 
+// Keeps the frame count of a render far inside 64 bits at any sample rate.
+constexpr double kMaxLengthLimit = 1e9;
+
 constexpr const char* kMainHelp =
     "usage: quorvix-host COMMAND ...\n"
     "\n"
@@ -50,6 +53,7 @@ constexpr const char* kRenderHelp =
     "  --chunk FILE           state to load first: .fxb, .fxp or a bare chunk\n"
     "  --param INDEX=VALUE    sets a parameter (normalized 0..1) before playing; may repeat\n"
     "  --tail SECONDS         time rendered after the last event (default 2)\n"
+    "  --max-length SECONDS   longest song rendered; longer ones are refused (default 3600)\n"
     "  --float                32-bit float samples (default)\n"
     "  --pcm16                16-bit samples\n"
     "  --quiet                no progress bar\n";
@@ -60,7 +64,8 @@ constexpr const char* kChunkHelp =
     "\n"
     "save writes the plug-in's chunk in a VST bank file (FBCh), or with --program in a\n"
     "program file (FPCh). load reads such a file (or a bare chunk), hands it to the plug-in\n"
-    "and prints what the plug-in answered; it fails only when the file cannot be read.\n";
+    "and prints what the plug-in answered. It fails when the file cannot be read or the plug-in\n"
+    "refuses the chunk: it answers 0 and its state stays as it was.\n";
 
 int fail(const std::string& message)
 {
@@ -233,6 +238,10 @@ int runRender(const std::vector<std::string>& args)
             if (!value(v) || !parseNumber(v, number) || number < 0.0 || number > 3600.0)
                 return fail("--tail needs seconds from 0 to 3600");
             options.tailSeconds = number;
+        } else if (a == "--max-length") {
+            if (!value(v) || !parseNumber(v, number) || number <= 0.0 || number > kMaxLengthLimit)
+                return fail("--max-length needs seconds above 0, at most 1000000000");
+            options.maxSongSeconds = number;
         } else if (a == "--float") {
             options.pcm16 = false;
         } else if (a == "--pcm16") {
@@ -298,9 +307,7 @@ int runChunk(const std::vector<std::string>& args)
     intptr_t answer = 0;
     if (!loadChunkInto(p, args[2], answer, error))
         return fail(error);
-    // Plug-ins differ in what they answer; 0 often means refused, but some answer 0 always.
-    std::printf("loaded %s: the plug-in answered %ld%s\n", args[2].c_str(), static_cast<long>(answer),
-                answer == 0 ? " (refused, or it gives no answer)" : "");
+    std::printf("loaded %s: the plug-in answered %ld\n", args[2].c_str(), static_cast<long>(answer));
     return 0;
 }
 

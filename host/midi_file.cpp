@@ -15,6 +15,7 @@ constexpr uint8_t kMetaEndOfTrack = 0x2F;
 constexpr uint8_t kSysexStart = 0xF0;
 constexpr uint8_t kSysexContinue = 0xF7;
 constexpr uint32_t kMaxVariableLength = 0x0FFFFFFF;
+constexpr size_t kHeaderChunkStart = 8; // "MThd" and the length
 
 struct CRawEvent {
     uint64_t tick = 0;
@@ -27,7 +28,11 @@ struct CRawEvent {
 
 class CReader {
 public:
-    CReader(const std::vector<uint8_t>& data, size_t begin, size_t end) : m_data(data), m_pos(begin), m_end(end) {}
+    // A range past the data is cut to it, so every read below stays inside.
+    CReader(const std::vector<uint8_t>& data, size_t begin, size_t end)
+        : m_data(data), m_end(std::min(end, data.size())), m_pos(std::min(begin, m_end))
+    {
+    }
 
     bool atEnd() const { return m_pos >= m_end; }
     size_t position() const { return m_pos; }
@@ -80,8 +85,8 @@ public:
 
 private:
     const std::vector<uint8_t>& m_data;
-    size_t m_pos;
     size_t m_end;
+    size_t m_pos;
 };
 
 int dataBytesOf(uint8_t status)
@@ -201,8 +206,8 @@ bool parseMidiFile(const std::vector<uint8_t>& data, CMidiSong& song, std::strin
         error = "not a Standard MIDI File (no MThd header)";
         return false;
     }
-    if (!header.big(4, headerLength) || headerLength < 6 || !header.big(2, format) || !header.big(2, trackCount) ||
-        !header.big(2, division)) {
+    if (!header.big(4, headerLength) || headerLength < 6 || headerLength > data.size() - header.position() ||
+        !header.big(2, format) || !header.big(2, trackCount) || !header.big(2, division)) {
         error = "truncated MIDI file header";
         return false;
     }
@@ -225,7 +230,7 @@ bool parseMidiFile(const std::vector<uint8_t>& data, CMidiSong& song, std::strin
         }
         secondsPerTick = 1.0 / (framesPerSecond * ticksPerFrame);
     }
-    size_t pos = 8 + headerLength;
+    size_t pos = kHeaderChunkStart + headerLength;
     std::vector<CRawEvent> raw;
     size_t order = 0;
     for (uint32_t track = 0; track < trackCount; ++track) {

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iterator>
 #include <sndfile.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace qhost {
@@ -15,10 +16,18 @@ namespace qhost {
 namespace {
 
 constexpr int kProgressWidth = 40;
+// libsndfile's name for standard output.
+const char* const kStandardOutput = "-";
 
 class CProgressBar {
 public:
     explicit CProgressBar(bool enabled) : m_enabled(enabled), m_tty(isatty(STDERR_FILENO)) {}
+    // A render stopped halfway leaves the bar's line for the error message.
+    ~CProgressBar()
+    {
+        if (m_tty && m_last >= 0 && m_last < 100)
+            std::fputc('\n', stderr);
+    }
     void show(double fraction)
     {
         if (!m_enabled)
@@ -42,9 +51,11 @@ private:
     int m_last = -1;
 };
 
+// A WAV file is removed again unless the render finishes: a partial file would pass for a render.
+// Anything else (a device, "-" for standard output) is left alone.
 class CWavWriter {
 public:
-    CWavWriter(const std::string& path, double rate, bool pcm16)
+    CWavWriter(const std::string& path, double rate, bool pcm16) : m_path(path)
     {
         SF_INFO info {};
         info.samplerate = static_cast<int>(rate);
@@ -53,11 +64,17 @@ public:
         m_file = sf_open(path.c_str(), SFM_WRITE, &info);
         if (m_file && pcm16)
             sf_command(m_file, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+        struct stat written {};
+        m_removable = m_file && path != kStandardOutput && lstat(path.c_str(), &written) == 0 &&
+                      S_ISREG(written.st_mode);
     }
     ~CWavWriter()
     {
-        if (m_file)
-            sf_close(m_file);
+        if (!m_file)
+            return;
+        sf_close(m_file);
+        if (!m_finished && m_removable)
+            std::remove(m_path.c_str());
     }
     bool ok() const { return m_file != nullptr; }
     const char* reason() const { return sf_strerror(m_file); }
@@ -65,10 +82,21 @@ public:
     {
         return sf_writef_float(m_file, interleaved.data(), frames) == frames;
     }
+    void finish() { m_finished = true; }
 
 private:
+    std::string m_path;
     SNDFILE* m_file = nullptr;
+    bool m_removable = false;
+    bool m_finished = false;
 };
+
+std::string secondsText(double seconds)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.6g s", seconds);
+    return text;
+}
 
 } // namespace
 
@@ -104,13 +132,25 @@ bool loadChunkInto(CPluginInstance& instance, const std::string& path, intptr_t&
         error = path + " holds no chunk";
         return false;
     }
+    // Many plug-ins answer 0 whatever they do with a chunk: only 0 with the state left as it was,
+    // though the chunk asked for another, is a refusal.
+    const std::vector<uint8_t> before = instance.getChunk(file.isProgram);
     answer = instance.setChunk(file.chunk, file.isProgram);
+    if (answer == 0 && before != file.chunk && instance.getChunk(file.isProgram) == before) {
+        error = "the plug-in refused the chunk in " + path;
+        return false;
+    }
     return true;
 }
 
 bool renderSong(const std::string& pluginPath, const CMidiSong& song, const std::string& wavPath,
                 const CRenderOptions& options, CRenderResult& result, std::string& error)
 {
+    if (song.lengthSeconds > options.maxSongSeconds) {
+        error = "the song lasts " + secondsText(song.lengthSeconds) + ", longer than the limit of " +
+                secondsText(options.maxSongSeconds) + " (--max-length SECONDS raises it)";
+        return false;
+    }
     auto library = CPluginLibrary::open(pluginPath, error);
     if (!library)
         return false;
@@ -126,9 +166,6 @@ bool renderSong(const std::string& pluginPath, const CMidiSong& song, const std:
         intptr_t answer = 0;
         if (!loadChunkInto(*instance, options.chunkFile, answer, error))
             return false;
-        if (answer == 0)
-            std::fprintf(stderr, "quorvix-host: note: the plug-in answered 0 to the chunk in %s\n",
-                         options.chunkFile.c_str());
     }
     if (options.program)
         instance->dispatch(vst::effSetProgram, 0, *options.program);
@@ -173,6 +210,11 @@ bool renderSong(const std::string& pluginPath, const CMidiSong& song, const std:
                 (c % 2 == 0 ? left : right) += buffers[static_cast<size_t>(c)][static_cast<size_t>(i)];
             if (outputs == 1)
                 right = left;
+            if (!std::isfinite(left) || !std::isfinite(right)) {
+                error = "the plug-in produced a non-finite sample (NaN or infinity) at " +
+                        secondsText(double(pos + i) / options.sampleRate);
+                return false;
+            }
             interleaved[2 * static_cast<size_t>(i)] = left;
             interleaved[2 * static_cast<size_t>(i) + 1] = right;
             result.peak = std::max({result.peak, double(std::fabs(left)), double(std::fabs(right))});
@@ -184,6 +226,7 @@ bool renderSong(const std::string& pluginPath, const CMidiSong& song, const std:
         }
         progress.show(double(pos + n) / double(total));
     }
+    wav.finish();
     result.frames = total;
     result.rms = total > 0 ? std::sqrt(sumSquares / (2.0 * double(total))) : 0.0;
     instance->dispatch(vst::effMainsChanged, 0, 0);

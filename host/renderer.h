@@ -11,6 +11,9 @@
 
 namespace qhost {
 
+// Longer songs are refused: a file's timing can describe years of audio.
+constexpr double kDefaultMaxSongSeconds = 3600.0;
+
 struct CRenderOptions {
     double sampleRate = 44100.0;
     int32_t blockSize = 512;
@@ -19,6 +22,7 @@ struct CRenderOptions {
     std::string chunkFile;
     std::vector<std::pair<int32_t, float>> parameters;
     double tailSeconds = 2.0;
+    double maxSongSeconds = kDefaultMaxSongSeconds;
     bool pcm16 = false;
     bool progress = true;
 };
@@ -34,7 +38,7 @@ struct CRenderResult {
 bool renderSong(const std::string& pluginPath, const CMidiSong& song, const std::string& wavPath,
                 const CRenderOptions& options, CRenderResult& result, std::string& error);
 
-// Loads an .fxb/.fxp file or a bare chunk into the instance.
+// Loads an .fxb/.fxp file or a bare chunk into the instance; false also when the plug-in refuses it.
 bool loadChunkInto(CPluginInstance& instance, const std::string& path, intptr_t& answer, std::string& error);
 
 bool readFile(const std::string& path, std::vector<uint8_t>& data, std::string& error);

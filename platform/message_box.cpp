@@ -29,13 +29,10 @@ int showWithKdialog(const std::string& kdialog, EBoxKind kind, const std::string
 
 bool showMessageBox(EBoxKind kind, const std::string& title, const std::string& text)
 {
-    if (haveDisplay()) {
-        std::string program;
-        int status = -1;
-        if (findProgram("zenity", program))
-            status = showWithZenity(program, kind, title, text);
-        else if (findProgram("kdialog", program))
-            status = showWithKdialog(program, kind, title, text);
+    CDialogProgram program;
+    if (findDialogProgram(program)) {
+        const int status = program.kind == EDialogProgram::Zenity ? showWithZenity(program.path, kind, title, text)
+                                                                  : showWithKdialog(program.path, kind, title, text);
         if (status >= 0)
             return status == 0;
     }

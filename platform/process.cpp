@@ -36,6 +36,18 @@ bool findProgram(const char* name, std::string& path)
     return false;
 }
 
+bool findDialogProgram(CDialogProgram& program)
+{
+    if (!haveDisplay())
+        return false;
+    if (findProgram("zenity", program.path)) {
+        program.kind = EDialogProgram::Zenity;
+        return true;
+    }
+    program.kind = EDialogProgram::Kdialog;
+    return findProgram("kdialog", program.path);
+}
+
 int runProgram(const std::string& program, const std::vector<std::string>& args, std::string* output)
 {
     std::vector<char*> argv;

@@ -7,6 +7,15 @@
 namespace quorvix::platform {
 
 bool haveDisplay();
+
+enum class EDialogProgram { Zenity, Kdialog };
+struct CDialogProgram {
+    EDialogProgram kind = EDialogProgram::Zenity;
+    std::string path;
+};
+// The desktop's dialog program: zenity, else kdialog; false without a display or either program.
+bool findDialogProgram(CDialogProgram& program);
+
 // The program's path along PATH, or false.
 bool findProgram(const char* name, std::string& path);
 // Runs the program and waits; its exit status, or -1 when it could not run. With output, its

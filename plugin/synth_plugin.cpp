@@ -39,7 +39,8 @@ const char* const kSysexTuningName = "MIDI System exclusive";
 const char* const kLoadTitle = "Quorvix - Load tuning file";
 const char* const kMappingTitle = "Quorvix - Load Scala keyboard mapping (cancel: none)";
 const char* const kExportTitle = "Quorvix - Export tuning";
-// File dialog filters: the first entry (load) or the last (export) depends on the language.
+// File dialog filters: the first entry (load) or the last (export) depends on the language, and
+// every list ends with the all-files entry of the language.
 const char* const kTuningFilesAll[] = {"All supported formats", "Alle unterst\xC3\xBCtzte Formate",
                                        "Todos los formatos soportados"};
 const char* const kTuningFileFilters =
@@ -54,6 +55,8 @@ const char* const kExportFilters =
 const char* const kExportMidiFilter[] = {"MIDI file (as system exclusive data) (*.mid)|*.mid||",
                                          "MIDI-Datei (Als System-Exklusiv-Daten) (*.mid)|*.mid||",
                                          "Archivo MIDI (SysEx) (*.mid)|*.mid||"};
+const char* const kAllFilesFilter[] = {"All Files (*.*)|*.*||", "Alle Dateien (*.*)|*.*||",
+                                       "Todos los archivos (*.*)|*.*||"};
 const char* const kExportExtensions = ".msf.tun.tun.tun.mid";
 // The size the reply event announces for itself.
 constexpr int32_t kReplyEventByteSize = 24;
@@ -63,6 +66,19 @@ constexpr float kTuningBaseRange = 4.0f;
 constexpr float kKickThreshold = 0.5f;
 // A negative host index addresses nothing: its remainder could otherwise land on an alias.
 constexpr int kNoParameter = -1;
+
+const char* dialogLanguage(const CLanguages& languages, const char* const (&texts)[3])
+{
+    return chooseDialogLanguage(languages, texts[0], texts[1], texts[2]);
+}
+
+// The list as the dialogs get it: the end mark of the list gives way to the all-files entry.
+std::string withAllFiles(const CLanguages& languages, std::string filters)
+{
+    while (!filters.empty() && filters.back() == '|')
+        filters.pop_back();
+    return filters + "|" + dialogLanguage(languages, kAllFilesFilter);
+}
 
 // Values outside 0..1 are the nearest end; NaN never gets this far.
 float clampUnit(float value) { return std::clamp(value, 0.0f, 1.0f); }
@@ -400,14 +416,14 @@ CTuningSlots CSynthPlugin::CTuningCopies::slots(int count)
 void CSynthPlugin::loadTuningFile()
 {
     const std::string filters =
-        chooseListLanguage(m_languages, kTuningFilesAll[0], kTuningFilesAll[1], kTuningFilesAll[2]) +
-        std::string(kTuningFileFilters);
+        withAllFiles(m_languages, dialogLanguage(m_languages, kTuningFilesAll) + std::string(kTuningFileFilters));
     const std::optional<std::string> path = platform::openFileDialog(kLoadTitle, filters, platform::pluginFolder());
     if (!path)
         return; // cancelled: the previous source stays
     std::optional<std::string> mapping;
     if (isScalaFile(*path))
-        mapping = platform::openFileDialog(kMappingTitle, kMappingFilter, platform::pluginFolder());
+        mapping = platform::openFileDialog(kMappingTitle, withAllFiles(m_languages, kMappingFilter),
+                                           platform::pluginFolder());
     CTuningCopies copies = copyTunings();
     const std::string error = isScalaFile(*path) ? loadScala(*path, mapping.value_or(""), copies.slots(kTuningSlots))
                                                  : loadTuningCollection(*path, copies.slots(kTuningSlots));
@@ -425,11 +441,10 @@ void CSynthPlugin::loadTuningFile()
 
 void CSynthPlugin::exportTuning()
 {
-    const std::string filters = std::string(kExportFilters) + chooseListLanguage(m_languages, kExportMidiFilter[0],
-                                                                                   kExportMidiFilter[1],
-                                                                                   kExportMidiFilter[2]);
+    const std::string filters =
+        withAllFiles(m_languages, std::string(kExportFilters) + dialogLanguage(m_languages, kExportMidiFilter));
     const std::optional<platform::CSaveChoice> choice =
-        platform::saveFileDialog(kExportTitle, filters, kExportExtensions);
+        platform::saveFileDialog(kExportTitle, filters, kExportExtensions, platform::pluginFolder());
     if (!choice) {
         showMessage(EMessage::NothingExported);
         return;

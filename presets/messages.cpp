@@ -123,4 +123,14 @@ const char* chooseListLanguage(const CLanguages& languages, const char* english,
     return english;
 }
 
+const char* chooseDialogLanguage(const CLanguages& languages, const char* english, const char* german,
+                                 const char* spanish)
+{
+    if (languages.english)
+        return english;
+    if (languages.german)
+        return german;
+    return spanish;
+}
+
 } // namespace quorvix

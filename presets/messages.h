@@ -68,4 +68,8 @@ std::string composeMessage(const CLanguages& languages, EMessage message, const 
 const char* chooseListLanguage(const CLanguages& languages, const char* english, const char* german,
                                const char* spanish);
 
+// File dialog filter lists: English when in use, else German, else Spanish.
+const char* chooseDialogLanguage(const CLanguages& languages, const char* english, const char* german,
+                                 const char* spanish);
+
 } // namespace quorvix

@@ -1,7 +1,7 @@
 #!/bin/sh
 # quorvix-host as users run it: on Quorvix, on bad input, and on a peer plug-in.
 set -eu
-host=$1; plugin=$2; demo=$3
+host=$1; plugin=$2; demo=$3; fake=$4
 work=$(mktemp -d); trap 'rm -rf "$work"' EXIT
 export HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data"
 mkdir -p "$HOME"
@@ -38,6 +38,58 @@ done
 "$host" render "$plugin" "$work/text.mid" -o "$work/x.wav" 2>&1 | grep -q "not a Standard MIDI File" \
   || fail "a text file is called not a MIDI file"
 "$host" render "$plugin" "$work/cut.mid" -o "$work/x.wav" 2>&1 | grep -q "truncated" || fail "a cut MIDI file is called truncated"
+# a tuning file chosen headless: every run of the host gets the same answer
+printf '[Tuning]\nNote 69 = 6832\n' > "$work/a432.tun"
+echo "$work/a432.tun" > "$work/answers"
+cp "$work/answers" "$work/answers.before"
+for run in 1 2; do
+  QUORVIX_DIALOG_ANSWERS="$work/answers" "$host" render "$plugin" "$demo" -o "$work/x.wav" --param 1018=0.375 \
+    --tail 0 --quiet > /dev/null 2> "$work/err.txt" || fail "render with a tuning file, run $run"
+  grep -q "Tuning file loaded." "$work/err.txt" || fail "run $run did not load the tuning file"
+done
+cmp -s "$work/answers" "$work/answers.before" || fail "the answers file was changed"
+
+# a song of years (a delta of 2^28 quarters at 16.8 s each) is refused before anything is written;
+# the file size limit stops a regression from filling the disk
+printf 'MThd\000\000\000\006\000\000\000\001\000\001MTrk\000\000\000\022\000\377\121\003\377\377\377\377\377\377\177\220\074\144\000\377\057\000' \
+  > "$work/years.mid"
+if (ulimit -f 4096; "$host" render "$plugin" "$work/years.mid" -o "$work/years.wav" --quiet) > /dev/null 2> "$work/err.txt"; then
+  fail "a song of years was rendered"
+fi
+grep -q -- "--max-length" "$work/err.txt" || fail "a song of years is refused with a hint: $(cat "$work/err.txt")"
+[ ! -e "$work/years.wav" ] || fail "a refused song left a WAV"
+if "$host" render "$plugin" "$demo" -o "$work/x.wav" --max-length 10 --quiet > /dev/null 2>&1; then
+  fail "a 16-second song passed --max-length 10"
+fi
+"$host" render "$plugin" "$demo" -o "$work/x.wav" --max-length 20 --tail 0 --quiet > /dev/null || fail "--max-length 20"
+
+# chunks: a plug-in's refusal is an error; as some plug-ins answer 0 to everything, a refusal is
+# an answer of 0 with the state left as it was
+"$host" chunk save "$plugin" "$work/q.fxb" > /dev/null || fail "chunk save"
+"$host" chunk load "$plugin" "$work/q.fxb" > /dev/null || fail "chunk load of a saved bank"
+"$host" chunk save "$fake" "$work/fake.fxb" > /dev/null || fail "chunk save on the fake plug-in"
+"$host" chunk load "$fake" "$work/fake.fxb" > /dev/null || fail "chunk load of the fake plug-in's own chunk"
+echo "garbage" > "$work/garbage.bin"
+for bad in "chunk load $plugin $work/garbage.bin" "chunk load $fake $work/garbage.bin" \
+           "render $plugin $demo -o $work/x.wav --chunk $work/garbage.bin --quiet"; do
+  # shellcheck disable=SC2086
+  if "$host" $bad > /dev/null 2> "$work/err.txt"; then fail "'$bad' succeeded"; fi
+  grep -q "refused" "$work/err.txt" || fail "'$bad' does not say the chunk was refused: $(cat "$work/err.txt")"
+done
+
+# non-finite output is an error, not a level line; the broken WAV is not left behind
+for sample in nan inf -inf; do
+  if FAKE_INSTRUMENT_SAMPLE=$sample "$host" render "$fake" "$demo" -o "$work/nan.wav" --quiet > "$work/out.txt" \
+       2> "$work/err.txt"; then
+    fail "output of $sample passed"
+  fi
+  grep -q "non-finite" "$work/err.txt" || fail "output of $sample is not called non-finite: $(cat "$work/err.txt")"
+  ! grep -q "peak" "$work/out.txt" || fail "output of $sample got a level line"
+  [ ! -e "$work/nan.wav" ] || fail "output of $sample left a WAV"
+done
+FAKE_INSTRUMENT_SAMPLE=0.5 "$host" render "$fake" "$demo" -o "$work/half.wav" --quiet > "$work/out.txt" || fail "finite output"
+grep -q "^peak 0.500000" "$work/out.txt" || fail "finite output level: $(cat "$work/out.txt")"
+
 for cmd in info render chunk; do "$host" "$cmd" --help | grep -q "usage: quorvix-host $cmd" || fail "$cmd --help"; done
 
 # a peer plug-in: the same host plays another VST 2.x instrument

@@ -75,6 +75,9 @@ TEST(MidiFile, BrokenFilesAreRefusedWithAReason)
         {{}, "not a Standard MIDI File"},
         {{'R', 'I', 'F', 'F', 0, 0, 0, 0}, "not a Standard MIDI File"},
         {Bytes(good.begin(), good.begin() + 10), "truncated MIDI file header"},
+        // header lengths that point past the end of a 14-byte file
+        {{'M', 'T', 'h', 'd', 0, 0, 0, 100, 0, 0, 0, 1, 1, 0xE0}, "truncated MIDI file header"},
+        {{'M', 'T', 'h', 'd', 0xFF, 0xFF, 0xFF, 0xF0, 0, 0, 0, 1, 1, 0xE0}, "truncated MIDI file header"},
         {Bytes(good.begin(), good.begin() + 16), "track 1 of 1 is missing"},
         {Bytes(good.begin(), good.end() - 3), "track 1 is cut off"},
         {join({header(2, 1, 480), track({0x00, 0xFF, 0x2F, 0x00})}), "format 2 is not supported"},

@@ -52,5 +52,23 @@ TEST(Messages, TitlesAndListNames)
                  "Random Presets");
 }
 
+TEST(Messages, DialogsPreferEnglish)
+{
+    const char* lists[] = {"All Files", "Alle Dateien", "Todos los archivos"};
+    struct {
+        bool english, german, spanish;
+        const char* chosen;
+    } cases[] = {
+        {false, false, false, "All Files"}, // no marker: all three in use
+        {true, true, true, "All Files"},
+        {false, true, true, "Alle Dateien"},
+        {false, false, true, "Todos los archivos"},
+    };
+    for (const auto& c : cases)
+        EXPECT_STREQ(chooseDialogLanguage(languagesFromMarkers(c.english, c.german, c.spanish), lists[0], lists[1],
+                                          lists[2]),
+                     c.chosen);
+}
+
 } // namespace
 } // namespace quorvix
