@@ -5,7 +5,7 @@
 #include "dsp/mod_oscillator.h"
 #include "dsp/mod_section.h"
 #include "dsp/oscillator.h"
-#include "presets/byte_stream.h"
+#include "base/byte_stream.h"
 #include "presets/parameter_table.h"
 #include "presets/value_format.h"
 

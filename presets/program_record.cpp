@@ -6,7 +6,7 @@
 #include "dsp/mod_section.h"
 #include "dsp/oscillator.h"
 #include "presets/block_records.h"
-#include "presets/byte_stream.h"
+#include "base/byte_stream.h"
 #include "presets/program_limits.h"
 #include "presets/value_format.h"
 #include "presets/value_names.h"

@@ -2,7 +2,7 @@
 #include "dsp/mod_section.h"
 #include "dsp/oscillator.h"
 #include "presets/block_records.h"
-#include "presets/byte_stream.h"
+#include "base/byte_stream.h"
 #include "presets/chunk.h"
 #include "presets/program_record.h"
 
