@@ -42,7 +42,7 @@ CEffectUnit::CEffectUnit()
       m_highBands {CBesselLowpass(3000.0f, 5000.0f, 4000.0f), CBesselLowpass(3000.0f, 5000.0f, 4000.0f)}
 {
     reservePlainTimes();
-    load(CEffectValues {}, true);
+    load(CEffectSettings {}, true);
 }
 
 float CEffectUnit::lineFrequency(int time) const
@@ -132,7 +132,7 @@ float CEffectUnit::normalizedValue(int s, float x)
 
 void CEffectUnit::setParameter(int s, float v, bool mayGrow) { apply(s, engineValue(s, v), v, false, mayGrow); }
 
-void CEffectUnit::load(const CEffectValues& e, bool mayGrow)
+void CEffectUnit::load(const CEffectSettings& e, bool mayGrow)
 {
     // Stored values lie between what normalized 0 and 1 give.
     auto limited = [](int s, float x) { return std::clamp(finiteOr(x, 0.0f), engineValue(s, 0.0f), engineValue(s, 1.0f)); };
@@ -151,7 +151,7 @@ void CEffectUnit::load(const CEffectValues& e, bool mayGrow)
         apply(s, x[s], normalizedValue(s, x[s]), true, mayGrow);
 }
 
-CEffectValues CEffectUnit::values() const
+CEffectSettings CEffectUnit::settings() const
 {
     return {m_type, m_time1, m_time2, m_depth1, m_depth2, gain1(), gain2(), spread(), m_mix};
 }

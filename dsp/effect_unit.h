@@ -42,7 +42,7 @@ constexpr int Mix = 8;
 } // namespace slot
 
 // A unit's engine values as programs store them, at their "Init" values.
-struct CEffectValues {
+struct CEffectSettings {
     int type = effect::None;
     int time1 = 150; // ms, or 1/125 beats for the synchronised types
     int time2 = 150;
@@ -52,6 +52,8 @@ struct CEffectValues {
     float gain2 = 0.5f;
     float spread = 0.5f;
     float mix = 1.0f;
+
+    bool operator==(const CEffectSettings&) const = default;
 };
 
 class CEffectUnit {
@@ -65,8 +67,8 @@ public:
     // v is the normalized parameter; mayGrow allows the delay storage to allocate.
     void setParameter(int slot, float v, bool mayGrow);
     // Engine values of a program, applied whatever the held values were.
-    void load(const CEffectValues& values, bool mayGrow);
-    CEffectValues values() const;
+    void load(const CEffectSettings& settings, bool mayGrow);
+    CEffectSettings settings() const;
     // Host rate.
     void setSampleRate(float rate, bool mayGrow);
     // The timbre's tempo clock in host samples per beat, for the synchronised types.

@@ -7,7 +7,7 @@
 
 namespace quorvix {
 
-class CBank;
+class CProgramSource;
 
 constexpr float kNoTempoBeatsPerSecond = 0.0001f;
 
@@ -19,7 +19,7 @@ struct CEngineContext {
     int oscOversampling = 1; // 0 off, 1 per program, 2 on wherever a program allows it
     float tuningBase = 0.0f;
     int tuningSource = 0;
-    const CBank* bank = nullptr; // the programs that program changes load
+    const CProgramSource* programs = nullptr; // what program changes load
     // Hands a system-exclusive reply (a tuning dump) to the host.
     void (*sendSysex)(void* owner, const uint8_t* bytes, int size, int deltaFrames) = nullptr;
     void* sysexOwner = nullptr;

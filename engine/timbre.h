@@ -4,9 +4,9 @@
 #include "dsp/effect_unit.h"
 #include "engine/engine_context.h"
 #include "engine/midi_event.h"
+#include "engine/program_source.h"
 #include "engine/timbre_settings.h"
 #include "engine/voice.h"
-#include "presets/program.h"
 #include "tuning/tuning.h"
 
 #include <array>
@@ -104,15 +104,13 @@ public:
     int programNumber() const { return m_programNumber; }
     const std::string& programName() const { return m_programName; }
     void setProgramName(const std::string& name);
-    // The program of the bank in the owner's context (the fallback program without a bank).
-    const CProgram& bankProgram(int program) const;
-    // Silences the timbre and loads the bank program; program is clamped to 0..63.
+    // Silences the timbre and loads the stored program; program is clamped to 0..63.
     void changeProgram(int program);
-    // Loads its bank program again without silencing.
+    // Loads its stored program again without silencing.
     void reloadProgram();
-    // A program's name and sound; the program number stays.
-    void loadFrom(const CProgram& program);
-    void storeInto(CProgram& program) const;
+    // A sound into the voices, the shaper curve and the effect units; the program number stays.
+    void loadSound(const CSound& sound);
+    CSound sound() const;
 
 private:
     // A running time as an integer part and a fraction kept below 1.
@@ -148,9 +146,12 @@ private:
         int32_t sysexSize = 0;
     };
 
-    // Decodes the program's records into the voice, or copies the modules of a voice that did.
-    void loadVoice(CVoice& voice, const CProgram& program, const CVoice* decoded);
-    void loadTimbreValues(const CProgram& program);
+    // The stored program's sound and name ("Init" without programs in the context).
+    const CSound& storedSound(int program) const;
+    const std::string& storedName(int program) const;
+    // Loads the sound into the voice, or copies the modules of a voice that loaded it.
+    void loadVoice(CVoice& voice, const CSound& sound, const CVoice* loaded);
+    void loadTimbreValues(const CSound& sound);
 
     void housekeeping();
     int accept(const CMidiEventList& events, int monoChannel, int polyChannel);

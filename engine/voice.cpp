@@ -154,17 +154,6 @@ void CVoice::setPan(double angle)
         setPanTargets(static_cast<float>(angle / kPi));
 }
 
-void CVoice::copyModulesFrom(const CVoice& other)
-{
-    for (size_t i = 0; i < m_modOscillators.size(); ++i)
-        m_modOscillators[i].copyFrom(other.m_modOscillators[i]);
-    for (size_t i = 0; i < kEnvelopeCount - 1; ++i)
-        m_envelopes[i].copyFrom(other.m_envelopes[i]);
-    m_envelopes[kEnvelopeCount - 1].copyFrom(other.m_envelopes[kEnvelopeCount - 1]);
-    m_oscSection.copyFrom(other.m_oscSection);
-    m_filterSection.copyFrom(other.m_filterSection);
-}
-
 void CVoice::setShaperGain(float gain)
 {
     m_settings.shaper.gain = gain;
@@ -206,7 +195,7 @@ void CVoice::setFilterParameter(float p)
     if (m_filterSection.modulates(filtertarget::FilterParameter))
         return;
     m_filterParameterInUse = p;
-    m_filterA.setParameter(-8.0 * p - 1.0);
+    m_filterA.setParameter(stageAParameter(p));
     m_filterB.setParameter(p);
 }
 
@@ -243,7 +232,7 @@ void CVoice::setResonance(float r)
 {
     m_settings.filter.resonance = r;
     if (!m_filterSection.modulates(filtertarget::Resonance))
-        m_resonator.setQuality(16.0 * r + 1.0);
+        m_resonator.setQuality(resonanceQuality(static_cast<double>(r)));
 }
 
 void CVoice::applyCutoff()
@@ -625,9 +614,9 @@ void CVoice::noteStart(CTimbre& timbre, const CVoiceCommand& note, int position)
     m_resonanceModulation = CFrequencyModulation {};
     m_filterParameterInUse = m_settings.filter.parameter;
     m_resonanceWeightInUse = m_settings.filter.resonanceWeight;
-    m_resonator.setQuality(16.0 * m_settings.filter.resonance + 1.0);
+    m_resonator.setQuality(resonanceQuality(static_cast<double>(m_settings.filter.resonance)));
     applyCutoff();
-    m_filterA.setParameter(-8.0 * m_filterParameterInUse - 1.0);
+    m_filterA.setParameter(stageAParameter(m_filterParameterInUse));
     m_filterB.setParameter(m_filterParameterInUse);
     // The panorama starts unramped at the voice's pan value; a pan modulation then moves it.
     setPanTargets(static_cast<float>(m_settings.level.panAngle / kPi));
@@ -748,14 +737,14 @@ void CVoice::applyFilterSection(bool all)
             break;
         case 10:
             m_filterParameterInUse = clampUnitValue(m_settings.filter.parameter + o);
-            m_filterA.setParameter(-8.0 * m_filterParameterInUse - 1.0);
+            m_filterA.setParameter(stageAParameter(m_filterParameterInUse));
             m_filterB.setParameter(m_filterParameterInUse);
             break;
         case 11:
             m_resonanceWeightInUse = clampUnitValue(m_settings.filter.resonanceWeight + o);
             break;
         case 12:
-            m_resonator.setQualityUnlimited(clampUnitValue(m_settings.filter.resonance + o) * 16.0f + 1.0f);
+            m_resonator.setQualityUnlimited(resonanceQuality(clampUnitValue(m_settings.filter.resonance + o)));
             break;
         case 13:
             setPanTargets(std::clamp(o * 0.5f + static_cast<float>(m_settings.level.panAngle / kPi), 0.0f, 0.5f));

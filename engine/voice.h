@@ -15,6 +15,7 @@
 #include "dsp/tempo_clock.h"
 #include "dsp/wave_table.h"
 #include "engine/command_queue.h"
+#include "engine/sound.h"
 #include "engine/voice_settings.h"
 
 #include <array>
@@ -62,38 +63,38 @@ public:
     void render(CTimbre& timbre, float* left, float* right, int frames);
     bool idle() const { return m_queueReset || m_queue.front().type == command::End; }
 
-    COscillator& oscillator(int i) { return m_oscillators[static_cast<size_t>(i)]; }
-    const COscillator& oscillator(int i) const { return m_oscillators[static_cast<size_t>(i)]; }
-    CCombinationStage& combination() { return m_combination; }
-    const CCombinationStage& combination() const { return m_combination; }
-    // Modulation oscillators 0 and 1 belong to the oscillator section, 2 and 3 to the filter section.
-    CModOscillator& modOscillator(int i) { return m_modOscillators[static_cast<size_t>(i)]; }
-    const CModOscillator& modOscillator(int i) const { return m_modOscillators[static_cast<size_t>(i)]; }
-    CModSection& oscillatorSection() { return m_oscSection; }
-    const CModSection& oscillatorSection() const { return m_oscSection; }
-    CModSection& filterSection() { return m_filterSection; }
-    const CModSection& filterSection() const { return m_filterSection; }
-    // The section a modulation oscillator belongs to, and its speed target there.
-    bool modOscillatorSpeedModulated(int i) const;
-    // Copies oscillators, envelopes and combiner sets of the modulation from another voice.
+    // ---- the sound ----
+    // Every setting of the sound that belongs to a voice (the shaper curve and the effects belong
+    // to the timbre), through the setters below.
+    void loadSound(const CSound& sound);
+    // The same without the modulation modules, after copyModulesFrom.
+    void loadSoundValues(const CSound& sound);
+    void storeSound(CSound& sound) const;
+    // Copies modulation oscillators, envelopes and combiner sets from another voice.
     void copyModulesFrom(const CVoice& other);
 
-    // Parameter setters that keep a modulated target at its modulated value (only the base moves).
-    void setWeight(int i, float v);
+    // ---- parameter setters: a value a modulation section drives keeps its modulation ----
+    void setOscillatorWave1(int i, int id) { m_oscillators[static_cast<size_t>(i)].setWave1(id); }
+    void setOscillatorWave2(int i, int id) { m_oscillators[static_cast<size_t>(i)].setWave2(id); }
     void setPulse(int i, float v);
     void setSymmetry(int i, float v);
+    void setOscillatorPhase(int i, float v) { m_oscillators[static_cast<size_t>(i)].setPhase(v); }
+    void setCoarse(int i, int semitones) { m_oscillators[static_cast<size_t>(i)].setCoarse(semitones); }
+    void setFine(int i, float v) { m_oscillators[static_cast<size_t>(i)].setFine(v); }
+    // One source for all three oscillators' beat detune.
+    void setOscillatorSync(int kind);
+    void setWeight(int i, float v);
+    void setOperatorA(int id) { m_combination.setOperatorA(id); }
+    void setOperatorB(int id) { m_combination.setOperatorB(id); }
+    void setOversampling(const COversamplingSettings& s) { m_settings.oversampling = s; }
+    // Modulation oscillators 0 and 1 belong to the oscillator section, 2 and 3 to the filter section.
+    void setModWave(int i, int id) { m_modOscillators[static_cast<size_t>(i)].setWave(id); }
+    void setModOnce(int i, bool on) { m_modOscillators[static_cast<size_t>(i)].setOnce(on); }
+    void setModSync(int i, int kind) { m_modOscillators[static_cast<size_t>(i)].setSyncKind(kind); }
     void setModSpeed(int i, float beats);
-    void setPan(double angle);
-
-    CLoopEnvelope& envelope(EEnvelope e) { return m_envelopes[static_cast<size_t>(e)]; }
-    const CLoopEnvelope& envelope(EEnvelope e) const { return m_envelopes[static_cast<size_t>(e)]; }
-    CPoleFilter& filterA() { return m_filterA; }
-    const CPoleFilter& filterA() const { return m_filterA; }
-    CPoleFilter& filterB() { return m_filterB; }
-    const CPoleFilter& filterB() const { return m_filterB; }
-    CResonator& resonator() { return m_resonator; }
-    const CResonator& resonator() const { return m_resonator; }
-
+    void setModPhase(int i, float phase) { m_modOscillators[static_cast<size_t>(i)].setPhase(phase); }
+    void setModDelayMode(int i, int mode) { m_modOscillators[static_cast<size_t>(i)].setDelayMode(mode); }
+    void setModDelay(int i, float beats) { m_modOscillators[static_cast<size_t>(i)].setDelay(beats); }
     // Shaper values of the voice; the curve itself belongs to the timbre.
     void setShaperGain(float gain);
     void setShaperPosition(float position);
@@ -112,13 +113,28 @@ public:
     void setResonance(float r);
     void setKeyMid(int key) { m_settings.filter.keyMid = key; }
     void setKeySlope(float slope) { m_settings.filter.keySlope = slope; }
+    // Levels, portamento, bend range and dirty tuning are read at the next note; the pan moves at once.
+    void setLevels(const CLevelSettings& levels);
+    void setPan(double angle);
+    void setPortamentoSync(int kind) { m_portamentoClock.setKind(kind); }
+
+    // ---- what the voice holds ----
+    const COscillator& oscillator(int i) const { return m_oscillators[static_cast<size_t>(i)]; }
+    const CCombinationStage& combination() const { return m_combination; }
+    const CModOscillator& modOscillator(int i) const { return m_modOscillators[static_cast<size_t>(i)]; }
+    // The modulation modules are edited in place (the editor), then copied to the other voices.
+    CModSection& oscillatorSection() { return m_oscSection; }
+    const CModSection& oscillatorSection() const { return m_oscSection; }
+    CModSection& filterSection() { return m_filterSection; }
+    const CModSection& filterSection() const { return m_filterSection; }
+    CLoopEnvelope& envelope(EEnvelope e) { return m_envelopes[static_cast<size_t>(e)]; }
+    const CLoopEnvelope& envelope(EEnvelope e) const { return m_envelopes[static_cast<size_t>(e)]; }
+    const CPoleFilter& filterA() const { return m_filterA; }
+    const CPoleFilter& filterB() const { return m_filterB; }
+    const CResonator& resonator() const { return m_resonator; }
     float cutoffInUse() const { return m_cutoff; }
     float resonanceFrequencyInUse() const { return m_resonance; }
-
-    CTempoClock& portamentoClock() { return m_portamentoClock; }
     const CTempoClock& portamentoClock() const { return m_portamentoClock; }
-
-    CVoiceSettings& settings() { return m_settings; }
     const CVoiceSettings& settings() const { return m_settings; }
 
     int key() const { return m_key; }
@@ -165,6 +181,8 @@ private:
         std::array<float, 5> target {};
     };
     enum EGlide { GlideFrequency, GlideCutoff, GlideResonance, GlideVelocity, GlideKey };
+
+    bool modOscillatorSpeedModulated(int i) const;
 
     // render walk
     void prepareRunningState(CTimbre& timbre);

@@ -203,7 +203,7 @@ void CSynthPlugin::initialize()
         std::lock_guard lock(m_engineLock);
         m_context.tuningBase = 0.0f;
         m_context.tuningSource = 0;
-        m_context.bank = m_bank.get();
+        m_context.programs = m_bank.get();
         m_context.sendSysex = &CSynthPlugin::sendTuningDump;
         m_context.sysexOwner = this;
         for (CTimbre& t : m_timbres)
@@ -317,7 +317,7 @@ CSynthPlugin::ECommand CSynthPlugin::runCommand(int32_t index, float value)
     case cmd::PastePreset:
         if (!kicked || !m_clipboard)
             return ECommand::Done;
-        m_timbres[m_selectedTimbre].loadFrom(*m_clipboard);
+        loadProgram(m_timbres[m_selectedTimbre], *m_clipboard);
         autoStore();
         return ECommand::SoundChanged;
     case cmd::SwapPreset:
@@ -360,7 +360,7 @@ CSynthPlugin::ECommand CSynthPlugin::swapWithClipboard()
     const CProgram previous = *m_clipboard;
     autoStore();
     storeSelected(m_clipboard.get());
-    m_timbres[m_selectedTimbre].loadFrom(previous);
+    loadProgram(m_timbres[m_selectedTimbre], previous);
     autoStore();
     return ECommand::SoundChanged;
 }
@@ -611,7 +611,7 @@ void CSynthPlugin::storeSelected(CProgram* target)
     const bool accepted = target && ((m_bank && m_bank->contains(target)) || target == m_clipboard.get());
     if (!accepted)
         return;
-    m_timbres[m_selectedTimbre].storeInto(*target);
+    storeProgram(m_timbres[m_selectedTimbre], *target);
     if (target == m_clipboard.get())
         return;
     const int number = m_timbres[m_selectedTimbre].programNumber();

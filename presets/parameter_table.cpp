@@ -80,16 +80,18 @@ void setRange(CParameterRecord& r, CEngineRange range)
     r.range = range;
 }
 
-using Settings = CVoiceSettings;
+// Groups of voice values without rules of their own, set as a whole.
+struct CLevelGroup {
+    static const CLevelSettings& read(const CVoice& v) { return v.settings().level; }
+    static void write(CVoice& v, const CLevelSettings& s) { v.setLevels(s); }
+};
 
-template <typename Apply>
-void onVoices(CTimbre& timbre, Apply apply)
-{
-    for (CVoice& voice : timbre.voices())
-        apply(voice.settings());
-}
+struct COversamplingGroup {
+    static const COversamplingSettings& read(const CVoice& v) { return v.settings().oversampling; }
+    static void write(CVoice& v, const COversamplingSettings& s) { v.setOversampling(s); }
+};
 
-const Settings& master(const CTimbre& timbre) { return timbre.masterVoice().settings(); }
+const CVoiceSettings& master(const CTimbre& timbre) { return timbre.masterVoice().settings(); }
 
 struct CTableBuilder {
     std::map<int, CParameterRecord> records;
@@ -101,20 +103,27 @@ struct CTableBuilder {
         r.label = label;
         return r;
     }
-    // A voice field of type T: set converts v and writes every voice, get and display read the master.
-    template <typename T, typename Field, typename ToEngine, typename ToValue, typename Show>
+    // A field of type T of a group of voice values: set converts v and writes every voice through
+    // the group's setter, get and display read the master.
+    template <typename Group, typename T, typename Field, typename ToEngine, typename ToValue, typename Show>
     void voice(int number, const char* name, const char* label, Field field, ToEngine toEngine, ToValue toValue,
                Show show)
     {
         CParameterRecord& r = add(number, name, label);
         setRange(r, rangeOf(toEngine));
-        r.setVoice = [field, toEngine](CVoice& voice, float v) { field(voice.settings()) = static_cast<T>(toEngine(v)); };
-        r.set = [field, toEngine](CTimbre& t, float v) {
-            const T x = toEngine(v);
-            onVoices(t, [&](Settings& s) { field(s) = x; });
+        auto write = [field](CVoice& voice, T x) {
+            auto values = Group::read(voice);
+            field(values) = x;
+            Group::write(voice, values);
         };
-        r.get = [field, toValue](const CTimbre& t) { return toValue(field(master(t))); };
-        r.display = [field, show](const CTimbre& t) { return show(field(master(t))); };
+        r.setVoice = [write, toEngine](CVoice& voice, float v) { write(voice, static_cast<T>(toEngine(v))); };
+        r.set = [write, toEngine](CTimbre& t, float v) {
+            const T x = toEngine(v);
+            for (CVoice& voice : t.voices())
+                write(voice, x);
+        };
+        r.get = [field, toValue](const CTimbre& t) { return toValue(field(Group::read(t.masterVoice()))); };
+        r.display = [field, show](const CTimbre& t) { return show(field(Group::read(t.masterVoice()))); };
     }
     // A timbre-wide field.
     template <typename T, typename Field, typename ToEngine, typename ToValue, typename Show>
@@ -182,11 +191,11 @@ void addOscillators(CTableBuilder& b)
         auto osc = [i](auto& voice) -> auto& { return voice.oscillator(i); };
         auto waveChoice = [](float v) { return listChoice(v, kOscillatorWaveCount); };
         b.block(
-            base, n[0], kWave, waveChoice, [osc](CVoice& v, int w) { osc(v).setWave1(w); },
+            base, n[0], kWave, waveChoice, [i](CVoice& v, int w) { v.setOscillatorWave1(i, w); },
             [osc](const CVoice& v) { return listValue(osc(v).wave1(), kOscillatorWaveCount); },
             [osc](const CVoice& v) { return std::string(waveName(osc(v).wave1())); });
         b.block(
-            base + 1, n[1], kWave, waveChoice, [osc](CVoice& v, int w) { osc(v).setWave2(w); },
+            base + 1, n[1], kWave, waveChoice, [i](CVoice& v, int w) { v.setOscillatorWave2(i, w); },
             [osc](const CVoice& v) { return listValue(osc(v).wave2(), kOscillatorWaveCount); },
             [osc](const CVoice& v) { return std::string(waveName(osc(v).wave2())); });
         auto same = [](float x) { return x; };
@@ -198,16 +207,16 @@ void addOscillators(CTableBuilder& b)
             [osc](const CVoice& v) { return osc(v).symmetry(); },
             [osc](const CVoice& v) { return percentText(osc(v).symmetry()); });
         b.block(
-            base + 4, n[4], kGrad, same, [osc](CVoice& v, float x) { osc(v).setPhase(x); },
+            base + 4, n[4], kGrad, same, [i](CVoice& v, float x) { v.setOscillatorPhase(i, x); },
             [osc](const CVoice& v) { return osc(v).phaseParameter(); },
             [osc](const CVoice& v) { return truncText(360.0f * osc(v).phaseParameter()); });
         b.block(
             base + 5, n[5], kHalftones, [](float v) { return static_cast<int>(kCoarseScale * v + 0.5f) - kCoarseRange; },
-            [osc](CVoice& v, int c) { osc(v).setCoarse(c); },
+            [i](CVoice& v, int c) { v.setCoarse(i, c); },
             [osc](const CVoice& v) { return (static_cast<float>(osc(v).coarse()) + kCoarseReadOffset) / kCoarseScale; },
             [osc](const CVoice& v) { return formatInteger(osc(v).coarse()); });
         b.block(
-            base + 6, n[6], kHalftones, same, [osc](CVoice& v, float x) { osc(v).setFine(x); },
+            base + 6, n[6], kHalftones, same, [i](CVoice& v, float x) { v.setFine(i, x); },
             [osc](const CVoice& v) { return osc(v).fine(); }, [osc](const CVoice& v) { return truncText(osc(v).fine()); });
         b.block(
             base + 7, n[7], kPercent, same, [i](CVoice& v, float x) { v.setWeight(i, x); },
@@ -220,31 +229,28 @@ void addOscillatorCommon(CTableBuilder& b)
 {
     auto toOperator = [](float v) { return quantizeChoice(v, 0, kOperatorCount - 1); };
     b.block(
-        49, "OSC 1&2 Mix", kMode, toOperator, [](CVoice& v, int n) { v.combination().setOperatorA(n); },
+        49, "OSC 1&2 Mix", kMode, toOperator, [](CVoice& v, int n) { v.setOperatorA(n); },
         [](const CVoice& v) { return listValue(v.combination().operatorA(), kOperatorCount); },
         [](const CVoice& v) { return std::string(operatorName(v.combination().operatorA())); });
     b.block(
-        50, "OSC 3&12 Mix", kMode, toOperator, [](CVoice& v, int n) { v.combination().setOperatorB(n); },
+        50, "OSC 3&12 Mix", kMode, toOperator, [](CVoice& v, int n) { v.setOperatorB(n); },
         [](const CVoice& v) { return listValue(v.combination().operatorB(), kOperatorCount); },
         [](const CVoice& v) { return std::string(operatorName(v.combination().operatorB())); });
 
     // One source for all three oscillators, read back from the first.
     b.block(
         51, "OSC Tune Sync", kSource, [](float v) { return listChoice(v, kSyncKindCount); },
-        [](CVoice& voice, int kind) {
-            for (int i = 0; i < kOscillatorCount; ++i)
-                voice.oscillator(i).clock().setKind(kind);
-        },
+        [](CVoice& voice, int kind) { voice.setOscillatorSync(kind); },
         [](const CVoice& voice) { return listValue(voice.oscillator(0).clock().kind(), kSyncKindCount); },
         [](const CVoice& voice) { return std::string(syncKindName(voice.oscillator(0).clock().kind())); });
 
-    b.voice<int>(
-        52, "OSC Oversampling", kMode, [](auto& s) -> auto& { return s.oversampling.mode; },
+    b.voice<COversamplingGroup, int>(
+        52, "OSC Oversampling", kMode, [](auto& s) -> auto& { return s.mode; },
         [](float v) { return std::min(static_cast<int>(std::floor(3.0f * v)), kOversamplingModeCount - 1); },
         [](int n) { return listValue(n, kOversamplingModeCount); },
         [](int n) { return std::string(oversamplingModeName(n)); });
-    b.voice<float>(
-        186, "OSC Oversampling", " Octave ", [](auto& s) -> auto& { return s.oversampling.octaves; },
+    b.voice<COversamplingGroup, float>(
+        186, "OSC Oversampling", " Octave ", [](auto& s) -> auto& { return s.octaves; },
         [](float v) { return kOversamplingOctaveScale * v; }, [](float x) { return x / kOversamplingOctaveScale; },
         [](float x) { return formatDecimal(x); });
 }
@@ -267,11 +273,11 @@ void addModOscillators(CTableBuilder& b)
         auto mod = [i](auto& voice) -> auto& { return voice.modOscillator(i); };
         b.block(
             base, n[0], kWave, [](float v) { return listChoice(v, kModOscillatorWaveCount); },
-            [mod](CVoice& v, int w) { mod(v).setWave(w); },
+            [i](CVoice& v, int w) { v.setModWave(i, w); },
             [mod](const CVoice& v) { return listValue(mod(v).wave(), kModOscillatorWaveCount); },
             [mod](const CVoice& v) { return std::string(waveName(mod(v).wave())); });
         b.block(
-            base + 1, n[1], kBoolean, isOn, [mod](CVoice& v, bool on) { mod(v).setOnce(on); },
+            base + 1, n[1], kBoolean, isOn, [i](CVoice& v, bool on) { v.setModOnce(i, on); },
             [mod](const CVoice& v) { return onValue(mod(v).once()); },
             [mod](const CVoice& v) {
                 const bool continuing = mod(v).delayMode() == delaymode::Continue;
@@ -280,7 +286,7 @@ void addModOscillators(CTableBuilder& b)
             });
         b.block(
             base + 2, n[2], kSource, [](float v) { return listChoice(v, kSyncKindCount); },
-            [mod](CVoice& v, int k) { mod(v).setSyncKind(k); },
+            [i](CVoice& v, int k) { v.setModSync(i, k); },
             [mod](const CVoice& v) { return listValue(mod(v).clock().kind(), kSyncKindCount); },
             [mod](const CVoice& v) { return std::string(syncKindName(mod(v).clock().kind())); });
         b.block(
@@ -289,19 +295,19 @@ void addModOscillators(CTableBuilder& b)
             [mod](const CVoice& v) { return beatsValue(mod(v).speed(), 1, 128); },
             [mod](const CVoice& v) { return formatDecimal(mod(v).speed()); });
         b.block(
-            base + 4, n[4], kGrad, [](float v) { return v; }, [mod](CVoice& v, float p) { mod(v).setPhase(p); },
+            base + 4, n[4], kGrad, [](float v) { return v; }, [i](CVoice& v, float p) { v.setModPhase(i, p); },
             [mod](const CVoice& v) { return mod(v).phase(); },
             [mod](const CVoice& v) {
                 return mod(v).phase() >= 1.0f ? std::string("Rand") : truncText(270.0f * mod(v).phase());
             });
         b.block(
             base + 5, n[5], kModus, [](float v) { return listChoice(v, kDelayModeCount); },
-            [mod](CVoice& v, int m) { mod(v).setDelayMode(m); },
+            [i](CVoice& v, int m) { v.setModDelayMode(i, m); },
             [mod](const CVoice& v) { return listValue(mod(v).delayMode(), kDelayModeCount); },
             [mod](const CVoice& v) { return std::string(delayModeName(mod(v).delayMode())); });
         b.block(
             base + 6, n[6], kBeats, [](float v) { return static_cast<float>(quantizeChoice(v, 0, 127)) / kSixteenths; },
-            [mod](CVoice& v, float beats) { mod(v).setDelay(beats); },
+            [i](CVoice& v, float beats) { v.setModDelay(i, beats); },
             [mod](const CVoice& v) { return beatsValue(mod(v).delay(), 0, 127); },
             [mod](const CVoice& v) { return formatDecimal(mod(v).delay()); });
     }
@@ -421,21 +427,21 @@ void addFilter(CTableBuilder& b)
 
 void addLevels(CTableBuilder& b)
 {
-    b.voice<float>(
-        158, "Dynamic", kBoolean, [](auto& s) -> auto& { return s.level.dynamic; },
+    b.voice<CLevelGroup, float>(
+        158, "Dynamic", kBoolean, [](auto& s) -> auto& { return s.dynamic; },
         [](float v) { return kDynamicScale * v + kDynamicOffset; },
         [](float x) { return (x - kDynamicOffset) * kDynamicRead; },
         [](float x) { return formatDecimal((x - kDynamicOffset) * kDynamicRead); });
-    b.voice<int>(
-        159, "VolKeybMid", kNote, [](auto& s) -> auto& { return s.level.volumeKeyMid; },
+    b.voice<CLevelGroup, int>(
+        159, "VolKeybMid", kNote, [](auto& s) -> auto& { return s.volumeKeyMid; },
         [](float v) { return quantizeChoice(v, 0, 127); }, [](int n) { return choiceToValue(n, 0, 127); },
         [](int n) { return formatInteger(n); });
-    b.voice<float>(
-        160, "VolKeybSlope", kDecibel, [](auto& s) -> auto& { return s.level.volumeKeySlope; },
+    b.voice<CLevelGroup, float>(
+        160, "VolKeybSlope", kDecibel, [](auto& s) -> auto& { return s.volumeKeySlope; },
         [](float v) { return std::exp2(2.0f * v - 1.0f); }, [](float x) { return (std::log2(x) + 1.0f) / 2.0f; },
         [](float x) { return formatDecimal(20.0 * std::log10(x)); });
-    b.voice<float>(
-        161, "Main Vol.", kDecibel, [](auto& s) -> auto& { return s.level.mainVolume; },
+    b.voice<CLevelGroup, float>(
+        161, "Main Vol.", kDecibel, [](auto& s) -> auto& { return s.mainVolume; },
         [](float v) { return static_cast<float>(std::pow(10.0, (v - kVolumeCentre) * kVolumeScale)); },
         [](float x) {
             return static_cast<float>(std::clamp(std::log10(double(x)) * kVolumeRead + kVolumeCentre, 0.0, 1.0));
@@ -446,21 +452,22 @@ void addLevels(CTableBuilder& b)
         [](CVoice& voice, double angle) { voice.setPan(angle); },
         [](const CVoice& voice) { return static_cast<float>(voice.settings().level.panAngle / kHalfPi); },
         [](const CVoice& voice) { return truncText(100.0 * voice.settings().level.panAngle / kHalfPi); });
-    b.voice<float>(
-        181, "PitchBend", kHalftones, [](auto& s) -> auto& { return s.level.pitchBendRange; },
+    b.voice<CLevelGroup, float>(
+        181, "PitchBend", kHalftones, [](auto& s) -> auto& { return s.pitchBendRange; },
         [](float v) { return static_cast<float>(quantizeChoice(v, 0, 26) - 1); },
         [](float x) { return choiceToValue(static_cast<int>(x + 1.0f), 0, 26); },
         [](float x) { return x < 0.0f ? std::string("TUN") : formatDecimal(x); });
-    b.voice<float>(
-        182, "Portamento", kBeats, [](auto& s) -> auto& { return s.level.portamento; },
+    b.voice<CLevelGroup, float>(
+        182, "Portamento", kBeats, [](auto& s) -> auto& { return s.portamento; },
         [](float v) { return static_cast<float>(quantizeChoice(v, 0, 127)) / kSixteenths; },
         [](float x) { return beatsValue(x, 0, 127); }, [](float x) { return formatDecimal(x); });
     b.block(
         183, "PortaSync", kSource, [](float v) { return listChoice(v, kSyncKindCount); },
-        [](CVoice& voice, int kind) { voice.portamentoClock().setKind(kind); },
+        [](CVoice& voice, int kind) { voice.setPortamentoSync(kind); },
         [](const CVoice& voice) { return listValue(voice.portamentoClock().kind(), kSyncKindCount); },
         [](const CVoice& voice) { return std::string(syncKindName(voice.portamentoClock().kind())); });
-    b.voice<float>(184, "Dirty Tuning", kHalftones, [](auto& s) -> auto& { return s.level.dirtyTuning; },
+    b.voice<CLevelGroup, float>(
+        184, "Dirty Tuning", kHalftones, [](auto& s) -> auto& { return s.dirtyTuning; },
                    [](float v) { return v; }, [](float x) { return x; }, [](float x) { return formatDecimal(x); });
 }
 

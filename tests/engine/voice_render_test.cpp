@@ -243,8 +243,8 @@ TEST_F(VoiceRenderTest, ModulationOscillatorVibrato)
 {
     useSine();
     CVoice& mono = timbre.voice(0);
-    mono.modOscillator(0).setWave(16);
-    mono.modOscillator(0).setSyncKind(8);  // 120 BPM
+    mono.setModWave(0, 16);
+    mono.setModSync(0, 8); // 120 BPM
     mono.setModSpeed(0, 0.25f);            // a quarter beat: 8 Hz
     CModSection& section = mono.oscillatorSection();
     section.setSource1(0, source::ModOsc1);
