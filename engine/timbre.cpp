@@ -1,7 +1,5 @@
 #include "engine/timbre.h"
 
-#include "presets/parameter_table.h"
-
 #include <algorithm>
 #include <cmath>
 
@@ -166,11 +164,8 @@ void CTimbre::applyController(int controller, float value, CVoice& voice)
         float v = value;
         if (controller == 10 || controller == 11)
             v = std::max(std::floor(127.0f * value - 0.5f), 0.0f) / kPanControllerRange;
-        const CParameterRecord& record = parameterRecord(t.parameter);
-        if (record.setVoice)
-            record.setVoice(voice, std::clamp(v, 0.0f, 1.0f));
-        else if (record.set)
-            record.set(*this, std::clamp(v, 0.0f, 1.0f));
+        if (m_context && m_context->voiceParameter)
+            m_context->voiceParameter(*this, voice, t.parameter, std::clamp(v, 0.0f, 1.0f));
         return;
     }
 }
@@ -302,24 +297,6 @@ void CTimbre::render(float* left, float* right, int frames)
 }
 
 // ---- parameters and programs ----------------------------------------------------------------------
-
-void CTimbre::setParameterValue(int number, float value)
-{
-    if (std::isnan(value))
-        return;
-    const CParameterRecord& record = parameterRecord(number);
-    if (record.set)
-        record.set(*this, std::clamp(value, 0.0f, 1.0f));
-}
-
-// Hosts get values within 0..1 whatever the read-back formula's rounding leaves.
-float CTimbre::getParameterValue(int number) const
-{
-    const float v = parameterRecord(number).get(*this);
-    return std::isnan(v) ? 0.0f : std::clamp(v, 0.0f, 1.0f);
-}
-
-std::string CTimbre::getParameterText(int number) const { return parameterRecord(number).display(*this); }
 
 void CTimbre::setPolyphony(int voices) { m_settings.polyphony = std::clamp(voices, 0, kMaxPolyphony); }
 

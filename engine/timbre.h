@@ -43,11 +43,6 @@ public:
     // Adds frames host samples of the timbre's signal to left and right.
     void render(float* left, float* right, int frames);
 
-    // number is a resolved parameter number; NaN is ignored and values outside 0..1 are the nearest end.
-    void setParameterValue(int number, float value);
-    float getParameterValue(int number) const;
-    std::string getParameterText(int number) const;
-
     std::array<CVoice, kVoiceCount>& voices() { return m_voices; }
     const std::array<CVoice, kVoiceCount>& voices() const { return m_voices; }
     CVoice& voice(int i) { return m_voices[static_cast<size_t>(i)]; }
@@ -70,7 +65,8 @@ public:
     const CTuning& mainTuning() const { return m_mainTuning; }
     CTuning& destinationTuning() { return m_destinationTuning; }
     const CTuning& destinationTuning() const { return m_destinationTuning; }
-    // The controller mapping for controllers 5 to 90: value 0..1 applied to this voice only.
+    // The controller mapping for controllers 5 to 90: value 0..1 applied to this voice only,
+    // through the owner's parameter setter.
     void applyController(int controller, float value, CVoice& voice);
     // A voice executes a MIDI program change at a position in voice samples.
     void voiceProgramChange(CVoice& voice, int program, int position);

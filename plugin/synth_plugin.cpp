@@ -204,6 +204,7 @@ void CSynthPlugin::initialize()
         m_context.tuningBase = 0.0f;
         m_context.tuningSource = 0;
         m_context.programs = m_bank.get();
+        m_context.voiceParameter = &setVoiceParameter;
         m_context.sendSysex = &CSynthPlugin::sendTuningDump;
         m_context.sysexOwner = this;
         for (CTimbre& t : m_timbres)
@@ -264,7 +265,7 @@ void CSynthPlugin::setParameter(int32_t index, float value)
         command = runCommand(index, value);
         if (command == ECommand::NotACommand) {
             const CAddress address = decodeIndex(index);
-            m_timbres[address.timbre].setParameterValue(address.number, value);
+            setParameterValue(m_timbres[address.timbre], address.number, value);
             selectedChanged = address.timbre == m_selectedTimbre;
         }
     }
@@ -539,7 +540,7 @@ float CSynthPlugin::getParameter(int32_t index)
     if (readCommand(index, value))
         return value;
     const CAddress address = decodeIndex(index);
-    return m_timbres[address.timbre].getParameterValue(address.number);
+    return parameterValue(m_timbres[address.timbre], address.number);
 }
 
 void CSynthPlugin::automateParameter(int32_t index, float value)
@@ -572,7 +573,7 @@ void CSynthPlugin::getParameterDisplay(int32_t index, char* text)
 {
     std::lock_guard lock(m_engineLock);
     const CAddress address = decodeIndex(index);
-    copyToHost(text, m_timbres[address.timbre].getParameterText(address.number), kTextCapacity);
+    copyToHost(text, parameterText(m_timbres[address.timbre], address.number), kTextCapacity);
 }
 
 void CSynthPlugin::setMonoTimbralSetting(bool on)

@@ -613,6 +613,32 @@ int resolveParameterNumber(int number)
 
 const CParameterRecord& parameterRecord(int number) { return gTable.record(number); }
 
+void setParameterValue(CTimbre& timbre, int number, float value)
+{
+    if (std::isnan(value))
+        return;
+    const CParameterRecord& record = parameterRecord(number);
+    if (record.set)
+        record.set(timbre, std::clamp(value, 0.0f, 1.0f));
+}
+
+float parameterValue(const CTimbre& timbre, int number)
+{
+    const float v = parameterRecord(number).get(timbre);
+    return std::isnan(v) ? 0.0f : std::clamp(v, 0.0f, 1.0f);
+}
+
+std::string parameterText(const CTimbre& timbre, int number) { return parameterRecord(number).display(timbre); }
+
+void setVoiceParameter(CTimbre& timbre, CVoice& voice, int number, float value)
+{
+    const CParameterRecord& record = parameterRecord(number);
+    if (record.setVoice)
+        record.setVoice(voice, value);
+    else if (record.set)
+        record.set(timbre, value);
+}
+
 double limitToParameter(int number, double value, double fallback)
 {
     const CParameterRecord& r = parameterRecord(number);

@@ -65,6 +65,14 @@ struct CParameterRecord {
     CEngineRange range;
 };
 
+// number is a resolved parameter number; NaN is ignored and values outside 0..1 are the nearest end.
+void setParameterValue(CTimbre& timbre, int number, float value);
+// Hosts get values within 0..1 whatever the read-back formula's rounding leaves.
+float parameterValue(const CTimbre& timbre, int number);
+std::string parameterText(const CTimbre& timbre, int number);
+// The same for one voice (a controller): voice values reach that voice, timbre values the timbre.
+void setVoiceParameter(CTimbre& timbre, CVoice& voice, int number, float value);
+
 // Numbers 0 to 24 are aliases that put the most-used continuous parameters first.
 int resolveParameterNumber(int number);
 

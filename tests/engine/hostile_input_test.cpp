@@ -95,11 +95,11 @@ TEST(HostileInput, StoredValuesAreLimitedAsSetParameterWould)
             loadProgram(loaded->timbre, throughChunk(stored));
             auto expected = std::make_unique<CTimbreRig>();
             if (e != EExtreme::NotANumber)
-                expected->timbre.setParameterValue(field.number, e == EExtreme::High ? 1.0f : 0.0f);
+                setParameterValue(expected->timbre, field.number, e == EExtreme::High ? 1.0f : 0.0f);
             const int n = field.number;
             const int which = static_cast<int>(e);
-            EXPECT_EQ(loaded->timbre.getParameterText(n), expected->timbre.getParameterText(n)) << n << " " << which;
-            EXPECT_EQ(loaded->timbre.getParameterValue(n), expected->timbre.getParameterValue(n)) << n << " " << which;
+            EXPECT_EQ(parameterText(loaded->timbre, n), parameterText(expected->timbre, n)) << n << " " << which;
+            EXPECT_EQ(parameterValue(loaded->timbre, n), parameterValue(expected->timbre, n)) << n << " " << which;
 
             CBlock b = loaded->block(4096, {midi(0, 0x90, 60, 127), midi(0, 0x90, 64, 100), midi(10, 0x91, 127, 127)});
             for (size_t i = 0; i < b.left.size(); ++i)

@@ -89,7 +89,7 @@ TEST_F(VoiceRenderTest, OversamplingFollowsTheNoteFrequency)
 
 TEST_F(VoiceRenderTest, MonoPortaGlidesWithoutRestartingTheEnvelope)
 {
-    timbre.setParameterValue(185, 0.0f); // MonoPorta
+    setParameterValue(timbre, 185, 0.0f); // MonoPorta
     block(4096, {midi(0, 0x90, 60, 100)});
     const CVoice& voice = timbre.voice(0);
     const float start = voice.oscillator(0).frequency();
@@ -115,7 +115,7 @@ TEST_F(VoiceRenderTest, MonoPortaGlidesWithoutRestartingTheEnvelope)
 
 TEST_F(VoiceRenderTest, StopFadesAndTheVoiceIsIdleABlockLater)
 {
-    timbre.setParameterValue(185, 1.5f / 17.0f); // one voice
+    setParameterValue(timbre, 185, 1.5f / 17.0f); // one voice
     block(1024, {midi(0, 0x90, 60, 100)});
     const CBlock b = block(512, {midi(0, 0x90, 64, 100)}); // steals: Stop, then the new note N later
     EXPECT_NE(b.left[60], 0.0f) << "the old note fades out over N samples";
@@ -136,7 +136,7 @@ TEST_F(VoiceRenderTest, SystemResetEndsARunningNote)
 
 TEST_F(VoiceRenderTest, HighQualityRendersAndFallsSilent)
 {
-    timbre.setParameterValue(1011, 1.0f);
+    setParameterValue(timbre, 1011, 1.0f);
     ASSERT_EQ(timbre.quality(), 4);
     const CBlock note = block(512, {midi(100, 0x90, 69, 100)});
     EXPECT_EQ(note.left[99], 0.0f);
@@ -180,12 +180,12 @@ TEST_F(VoiceRenderTest, ClocksRestartAtProgramChangeAndFirstKey)
 
 TEST_F(VoiceRenderTest, FilterParametersAndKeyTracking)
 {
-    timbre.setParameterValue(113, 60.5f / 128.0f); // KeybMid 60
-    timbre.setParameterValue(114, 0.5f);            // one octave per octave
-    timbre.setParameterValue(108, std::log2(1000.0f / 200.0f) / 4.75f);
-    timbre.setParameterValue(110, 0.0f);            // resonance follows the cutoff
-    timbre.setParameterValue(112, 1.0f);
-    timbre.setParameterValue(105, 2.0f / 9.0f + 0.01f);
+    setParameterValue(timbre, 113, 60.5f / 128.0f); // KeybMid 60
+    setParameterValue(timbre, 114, 0.5f);            // one octave per octave
+    setParameterValue(timbre, 108, std::log2(1000.0f / 200.0f) / 4.75f);
+    setParameterValue(timbre, 110, 0.0f);            // resonance follows the cutoff
+    setParameterValue(timbre, 112, 1.0f);
+    setParameterValue(timbre, 105, 2.0f / 9.0f + 0.01f);
     block(64, {midi(0, 0x90, 72, 100)});
     const CVoice& voice = timbre.voice(1);
     EXPECT_NEAR(voice.cutoffInUse(), 2000.0f, 0.05f) << "key 72 doubles the cutoff";
@@ -194,22 +194,22 @@ TEST_F(VoiceRenderTest, FilterParametersAndKeyTracking)
     EXPECT_DOUBLE_EQ(voice.resonator().quality(), 17.0);
     EXPECT_EQ(voice.filterA().designNumber(), design::ButterworthLow);
     EXPECT_EQ(voice.filterB().designNumber(), design::ButterworthLow);
-    timbre.setParameterValue(112, 0.0f);
+    setParameterValue(timbre, 112, 0.0f);
     EXPECT_DOUBLE_EQ(voice.resonator().quality(), 1.0);
-    timbre.setParameterValue(108, std::log2(1500.0f / 200.0f) / 4.75f);
+    setParameterValue(timbre, 108, std::log2(1500.0f / 200.0f) / 4.75f);
     EXPECT_NEAR(voice.filterA().frequency(), 3000.0, 0.1) << "a new cutoff keeps the note's key tracking";
-    timbre.setParameterValue(106, 1.0f);
+    setParameterValue(timbre, 106, 1.0f);
     EXPECT_EQ(voice.filterA().sections(), 8);
 }
 
 TEST_F(VoiceRenderTest, ShaperBeforeOrAfterTheFilter)
 {
     useSine();
-    timbre.setParameterValue(97, 4.5f / 25.0f); // "Rect" with parameter 0: a square from the sine
-    timbre.setParameterValue(100, 0.625f);      // gain 1
+    setParameterValue(timbre, 97, 4.5f / 25.0f); // "Rect" with parameter 0: a square from the sine
+    setParameterValue(timbre, 100, 0.625f);      // gain 1
     const CBlock pre = block(4096, {midi(0, 0x90, 69, 127)});
-    timbre.setParameterValue(102, 1.0f);        // PostFilter
-    timbre.setParameterValue(105, 1.0f / 9.0f + 0.01f); // a Bessel low-pass before the shaper now
+    setParameterValue(timbre, 102, 1.0f);        // PostFilter
+    setParameterValue(timbre, 105, 1.0f / 9.0f + 0.01f); // a Bessel low-pass before the shaper now
     const CBlock post = block(4096);
     // Either way the shaper squares the signal: the output takes few distinct levels.
     auto levels = [](const CBlock& b) {
@@ -275,7 +275,7 @@ TEST_F(VoiceRenderTest, FilterSectionMovesThePanorama)
     const CVoice& voice = timbre.voice(1);
     EXPECT_NEAR(voice.rightGain(), 1.0f, 1e-5f) << "centre plus 0.5 x 1: full right";
     EXPECT_NEAR(voice.leftGain(), 0.0f, 1e-5f);
-    timbre.setParameterValue(162, 0.0f);
+    setParameterValue(timbre, 162, 0.0f);
     block(2048);
     EXPECT_NEAR(voice.rightGain(), 1.0f, 1e-5f) << "a modulated pan keeps its modulated value";
 }

@@ -23,14 +23,14 @@ TEST(Program, InitIsTheTimbresDefault)
     auto loaded = std::make_unique<CTimbreRig>();
     loadProgram(loaded->timbre, CProgram {});
     for (int number = 0; number < 200; ++number)
-        EXPECT_EQ(loaded->timbre.getParameterValue(number), rig->timbre.getParameterValue(number)) << number;
+        EXPECT_EQ(parameterValue(loaded->timbre, number), parameterValue(rig->timbre, number)) << number;
 }
 
 // Every sound parameter moved away from Init, plus edits the table does not reach.
 void editEverything(CTimbre& t)
 {
     for (int number = 25; number <= 186; ++number)
-        t.setParameterValue(number, static_cast<float>((number * 37) % 97) / 97.0f);
+        setParameterValue(t, number, static_cast<float>((number * 37) % 97) / 97.0f);
     CVoice& master = t.voice(kMonoVoice);
     master.envelope(EEnvelope::OscMod1).insertPoint(0.25f, 0.9f);
     master.envelope(EEnvelope::OscMod1).setCurved(0, true);
@@ -54,8 +54,8 @@ TEST(Program, StoreThenLoadGivesTheSameTimbre)
     EXPECT_EQ(b->timbre.programName(), "Edited sound");
     b->timbre.setPolyphony(a->timbre.settings().polyphony); // a timbre setting, not part of programs
     for (int number = 0; number < 200; ++number) {
-        EXPECT_EQ(b->timbre.getParameterValue(number), a->timbre.getParameterValue(number)) << number;
-        EXPECT_EQ(b->timbre.getParameterText(number), a->timbre.getParameterText(number)) << number;
+        EXPECT_EQ(parameterValue(b->timbre, number), parameterValue(a->timbre, number)) << number;
+        EXPECT_EQ(parameterText(b->timbre, number), parameterText(a->timbre, number)) << number;
     }
     for (int v : {0, 5, 16}) {
         for (EEnvelope e : {EEnvelope::OscMod1, EEnvelope::Amplitude})
@@ -90,7 +90,7 @@ TEST(Program, MidiProgramChangeLoadsInTheVoices)
     EXPECT_EQ(rig->timbre.programNumber(), 5);
     EXPECT_EQ(rig->timbre.programName(), "Edited sound");
     for (int number : {25, 53, 108, 163, 171})
-        EXPECT_EQ(rig->timbre.getParameterValue(number), source->timbre.getParameterValue(number)) << number;
+        EXPECT_EQ(parameterValue(rig->timbre, number), parameterValue(source->timbre, number)) << number;
     EXPECT_TRUE(sameEnvelope(rig->timbre.voice(9).envelope(EEnvelope::OscMod1),
                              source->timbre.voice(kMonoVoice).envelope(EEnvelope::OscMod1)))
         << "a poly voice copied the mono voice's modules";
