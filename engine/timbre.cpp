@@ -116,6 +116,13 @@ double CTimbre::secondsPerVoiceSample() const
     return (m_context ? m_context->samplePeriod : 1.0 / 44100.0) / quality();
 }
 
+CSongPosition CTimbre::songPosition(int position) const
+{
+    const double beats = beatsPerVoiceSample(), seconds = secondsPerVoiceSample();
+    return {m_clocks[0].at(position, beats), m_clocks[1].at(position, seconds), m_clocks[2].at(position, beats),
+            m_clocks[3].at(position, seconds)};
+}
+
 float CTimbre::tuningBendFactor(int key, float bend) const
 {
     const double cents = 1200.0 * std::log2(m_destinationTuning.frequency(key) / m_mainTuning.frequency(key));

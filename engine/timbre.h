@@ -7,6 +7,7 @@
 #include "engine/program_source.h"
 #include "engine/timbre_settings.h"
 #include "engine/voice.h"
+#include "engine/voice_context.h"
 #include "tuning/tuning.h"
 
 #include <array>
@@ -21,7 +22,7 @@ constexpr int kMonoVoice = 0;
 // Events of one processEvents call that a timbre keeps; further events are dropped.
 constexpr int kMaxTimbreEvents = 4096;
 
-class CTimbre {
+class CTimbre : public CVoiceContext {
 public:
     CTimbre();
 
@@ -55,27 +56,22 @@ public:
     void setQuality(int factor);
     int quality() const { return m_settings.quality; }
 
-    // What the voices read while they render.
-    bool tempoChanged() const { return m_tempoChanged; }
-    float hostBeatsPerSecond() const;
-    int oscOversamplingSetting() const { return m_context ? m_context->oscOversampling : 1; }
-    // The bend factor towards the destination tuning ("TUN" range) for a key.
-    float tuningBendFactor(int key, float bend) const;
+    // ---- what the voices ask while they render ----
+    const CShaperTable& shaperTable() const override { return m_shaper; }
+    bool tempoChanged() const override { return m_tempoChanged; }
+    float hostBeatsPerSecond() const override;
+    int oscOversamplingSetting() const override { return m_context ? m_context->oscOversampling : 1; }
+    float tuningBendFactor(int key, float bend) const override;
+    CSongPosition songPosition(int position) const override;
+    void voiceProgramChange(CVoice& voice, int program, int position) override;
+    // Through the owner's parameter setter.
+    void applyController(int controller, float value, CVoice& voice) override;
+    void restartFirstKeyClocks(int position) override;
+
     CTuning& mainTuning() { return m_mainTuning; }
     const CTuning& mainTuning() const { return m_mainTuning; }
     CTuning& destinationTuning() { return m_destinationTuning; }
     const CTuning& destinationTuning() const { return m_destinationTuning; }
-    // The controller mapping for controllers 5 to 90: value 0..1 applied to this voice only,
-    // through the owner's parameter setter.
-    void applyController(int controller, float value, CVoice& voice);
-    // A voice executes a MIDI program change at a position in voice samples.
-    void voiceProgramChange(CVoice& voice, int program, int position);
-    void restartFirstKeyClocks(int position);
-    // The four clocks at a position in voice samples of the current block.
-    double beatsSinceProgramChange(int position) const { return m_clocks[0].at(position, beatsPerVoiceSample()); }
-    double secondsSinceProgramChange(int position) const { return m_clocks[1].at(position, secondsPerVoiceSample()); }
-    double beatsSinceFirstKey(int position) const { return m_clocks[2].at(position, beatsPerVoiceSample()); }
-    double secondsSinceFirstKey(int position) const { return m_clocks[3].at(position, secondsPerVoiceSample()); }
 
     // After an edit of the mono voice's modulation modules: the poly voices take the same modules.
     void copyModulesToVoices();
@@ -89,7 +85,6 @@ public:
     void clearEffects();
 
     CShaperTable& shaperTable() { return m_shaper; }
-    const CShaperTable& shaperTable() const { return m_shaper; }
     // Rebuilds the shaper curve from the timbre's shaper settings.
     void rebuildShaper();
 

@@ -1,7 +1,5 @@
 #include "engine/voice.h"
 
-#include "engine/timbre.h"
-
 #include <algorithm>
 #include <cmath>
 
@@ -307,7 +305,7 @@ float CVoice::envelopeLevel() const
 
 // ---- the render walk ------------------------------------------------------------------------------
 
-void CVoice::render(CTimbre& timbre, float* left, float* right, int frames)
+void CVoice::render(CVoiceContext& context, float* left, float* right, int frames)
 {
     if (m_queueReset) {
         m_queueReset = false;
@@ -316,34 +314,34 @@ void CVoice::render(CTimbre& timbre, float* left, float* right, int frames)
     }
     if (m_queue.front().type == command::End)
         return;
-    m_shaper = &timbre.shaperTable();
+    m_shaper = &context.shaperTable();
     m_queue[m_queue.size() - 1].time = -frames;
     int pos = 0;
     if (m_queue.front().time < 0) {
         pos = -m_queue.front().time;
         m_queue.front().time = 0;
     }
-    prepareRunningState(timbre);
+    prepareRunningState(context);
 
     while (true) {
         while (m_queue.size() > 1 && m_queue[1].type != command::End && -m_queue[1].time <= pos) {
             CVoiceCommand next = m_queue[1];
             m_queue.remove(1);
-            if (execute(timbre, next, pos))
+            if (execute(context, next, pos))
                 m_queue.front() = next;
         }
         CVoiceCommand& state = m_queue.front();
         if (state.type == command::NoteOn)
-            noteStart(timbre, state, pos);
+            noteStart(context, state, pos);
         else if (state.type == command::LegatoNote)
-            legatoStart(timbre, state);
+            legatoStart(context, state);
         if (pos >= frames)
             break;
         const int next = m_queue.size() > 1 ? std::clamp(-m_queue[1].time, pos, frames) : frames;
         while (pos < next && sounding(m_queue.front().type)) {
             const int age = m_queue.front().time;
             if (age % kFineGrid == 0)
-                gridSix(timbre, age);
+                gridSix(context, age);
             if (age % kCoarseGrid == 0 && (m_queue.front().type == command::Held || m_queue.front().type == command::NoteOff))
                 gridTwentyFour(age);
             if (!sounding(m_queue.front().type))
@@ -366,7 +364,7 @@ void CVoice::render(CTimbre& timbre, float* left, float* right, int frames)
             m_queue[i].time += frames;
 }
 
-void CVoice::prepareRunningState(CTimbre& timbre)
+void CVoice::prepareRunningState(CVoiceContext& context)
 {
     CVoiceCommand& state = m_queue.front();
     switch (state.type) {
@@ -379,8 +377,8 @@ void CVoice::prepareRunningState(CTimbre& timbre)
     case command::LegatoNote:
     case command::Held:
     case command::NoteOff:
-        if (timbre.tempoChanged())
-            changeTempo(timbre.hostBeatsPerSecond());
+        if (context.tempoChanged())
+            changeTempo(context.hostBeatsPerSecond());
         return;
     default:
         break;
@@ -424,7 +422,7 @@ void CVoice::retimeGlide(float oldBeatsPerSecond, float newBeatsPerSecond)
     startGlide(age, length, current, m_glide.target);
 }
 
-bool CVoice::execute(CTimbre& timbre, CVoiceCommand& command, int position)
+bool CVoice::execute(CVoiceContext& context, CVoiceCommand& command, int position)
 {
     switch (command.type) {
     case command::NoteOn:
@@ -469,7 +467,7 @@ bool CVoice::execute(CTimbre& timbre, CVoiceCommand& command, int position)
         command.time = 0;
         return true;
     case command::ProgramChange:
-        timbre.voiceProgramChange(*this, command.number, position);
+        context.voiceProgramChange(*this, command.number, position);
         m_finished = true;
         m_amplitude = m_amplitudeIncrement = 0.0f;
         command.time = 0;
@@ -482,7 +480,7 @@ bool CVoice::execute(CTimbre& timbre, CVoiceCommand& command, int position)
             m_oscSection.setBreath(command.amount);
             m_filterSection.setBreath(command.amount);
         } else {
-            timbre.applyController(command.number, command.amount, *this);
+            context.applyController(command.number, command.amount, *this);
         }
         return false;
     case command::SystemReset:
@@ -499,7 +497,7 @@ bool CVoice::execute(CTimbre& timbre, CVoiceCommand& command, int position)
     case command::PitchBend: {
         m_bend = command.frequency;
         const float range = m_settings.level.pitchBendRange;
-        m_pitchTarget = range >= 0.0f ? std::exp2(m_bend * range / 12.0f) : timbre.tuningBendFactor(m_key, m_bend);
+        m_pitchTarget = range >= 0.0f ? std::exp2(m_bend * range / 12.0f) : context.tuningBendFactor(m_key, m_bend);
         m_bendSmoothing.restart();
         m_oscSection.setPitchBend(m_bend);
         m_filterSection.setPitchBend(m_bend);
@@ -511,7 +509,7 @@ bool CVoice::execute(CTimbre& timbre, CVoiceCommand& command, int position)
         m_filterSection.setAftertouch(command.amount);
         return false;
     case command::FirstKey:
-        timbre.restartFirstKeyClocks(position);
+        context.restartFirstKeyClocks(position);
         return false;
     case command::Retune:
         m_retuneTarget = command.frequency;
@@ -559,20 +557,20 @@ void CVoice::finishNote()
 
 // ---- note start and legato ------------------------------------------------------------------------
 
-void CVoice::noteStart(CTimbre& timbre, const CVoiceCommand& note, int position)
+void CVoice::noteStart(CVoiceContext& context, const CVoiceCommand& note, int position)
 {
     m_finished = false;
     m_frequency = note.frequency;
     m_retuneSmoothing = CSmoothing {};
     if (m_settings.level.pitchBendRange < 0.0f)
-        m_pitchTarget = timbre.tuningBendFactor(note.key, m_bend);
+        m_pitchTarget = context.tuningBendFactor(note.key, m_bend);
     m_pitchFactor = m_pitchTarget;
     m_bendSmoothing = CSmoothing {};
     m_lastFrequency = note.frequency;
     m_lastVelocityGain = note.velocityGain;
     m_lastKeyGain = note.keyGain;
 
-    const float tempo = timbre.hostBeatsPerSecond();
+    const float tempo = context.hostBeatsPerSecond();
     for (COscillator& osc : m_oscillators)
         osc.clock().setHostTempo(tempo);
     for (CModOscillator& osc : m_modOscillators)
@@ -583,7 +581,7 @@ void CVoice::noteStart(CTimbre& timbre, const CVoiceCommand& note, int position)
     m_glide.on = false;
 
     const COversamplingSettings& over = m_settings.oversampling;
-    const int setting = timbre.oscOversamplingSetting();
+    const int setting = context.oscOversamplingSetting();
     const bool high = (setting == 2 && over.mode != 0) || (setting == 1 && over.mode == 2) ||
                       (setting == 1 && over.mode == 1 && m_sampleRate <= note.frequency * std::exp2(over.octaves));
     m_oversampling = high ? 4 : 1;
@@ -621,7 +619,7 @@ void CVoice::noteStart(CTimbre& timbre, const CVoiceCommand& note, int position)
     // The panorama starts unramped at the voice's pan value; a pan modulation then moves it.
     setPanTargets(static_cast<float>(m_settings.level.panAngle / kPi));
 
-    startSections(timbre, note, position);
+    startSections(context, note, position);
 
     CLoopEnvelope& amp = envelope(EEnvelope::Amplitude);
     amp.noteStart(kCoarseGrid);
@@ -635,10 +633,9 @@ void CVoice::noteStart(CTimbre& timbre, const CVoiceCommand& note, int position)
     m_queue.front().type = command::Held;
 }
 
-void CVoice::startSections(CTimbre& timbre, const CVoiceCommand& note, int position)
+void CVoice::startSections(CVoiceContext& context, const CVoiceCommand& note, int position)
 {
-    const CSongPosition song {timbre.beatsSinceProgramChange(position), timbre.secondsSinceProgramChange(position),
-                              timbre.beatsSinceFirstKey(position), timbre.secondsSinceFirstKey(position)};
+    const CSongPosition song = context.songPosition(position);
     const float key = static_cast<float>(note.key) * (1.0f / 127.0f);
     m_modOscillators[0].noteStart(song, kCoarseGrid);
     m_modOscillators[1].noteStart(song, kCoarseGrid);
@@ -775,7 +772,7 @@ void CVoice::startGlide(int startAge, int length, const std::array<float, 5>& st
         m_glide.slope[q] = m_glide.length > 0 ? (target[q] - start[q]) / static_cast<float>(m_glide.length) : 0.0f;
 }
 
-void CVoice::legatoStart(CTimbre&, const CVoiceCommand& note)
+void CVoice::legatoStart(CVoiceContext&, const CVoiceCommand& note)
 {
     const std::array<float, 5> start = {m_frequency, m_cutoff, m_resonance, m_lastVelocityGain, m_lastKeyGain};
     m_retuneTarget = note.frequency;
@@ -798,7 +795,7 @@ void CVoice::legatoStart(CTimbre&, const CVoiceCommand& note)
 
 // ---- control grid ---------------------------------------------------------------------------------
 
-void CVoice::gridSix(CTimbre&, int age)
+void CVoice::gridSix(CVoiceContext&, int age)
 {
     bool retuned = m_retuneSmoothing.step(m_frequency, m_retuneTarget);
     retuned = m_bendSmoothing.step(m_pitchFactor, m_pitchTarget) || retuned;

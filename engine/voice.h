@@ -16,13 +16,13 @@
 #include "dsp/wave_table.h"
 #include "engine/command_queue.h"
 #include "engine/sound.h"
+#include "engine/voice_context.h"
 #include "engine/voice_settings.h"
 
 #include <array>
 
 namespace quorvix {
 
-class CTimbre;
 
 enum class EEnvelope { OscMod1, OscMod2, FilterMod1, FilterMod2, Amplitude };
 constexpr int kEnvelopeCount = 5;
@@ -60,7 +60,7 @@ public:
     void silence();
 
     // Walks the queue over frames voice samples and adds the voice's signal to left and right.
-    void render(CTimbre& timbre, float* left, float* right, int frames);
+    void render(CVoiceContext& context, float* left, float* right, int frames);
     bool idle() const { return m_queueReset || m_queue.front().type == command::End; }
 
     // ---- the sound ----
@@ -185,14 +185,14 @@ private:
     bool modOscillatorSpeedModulated(int i) const;
 
     // render walk
-    void prepareRunningState(CTimbre& timbre);
-    bool execute(CTimbre& timbre, CVoiceCommand& command, int position);
-    void noteStart(CTimbre& timbre, const CVoiceCommand& note, int position);
-    void startSections(CTimbre& timbre, const CVoiceCommand& note, int position);
+    void prepareRunningState(CVoiceContext& context);
+    bool execute(CVoiceContext& context, CVoiceCommand& command, int position);
+    void noteStart(CVoiceContext& context, const CVoiceCommand& note, int position);
+    void startSections(CVoiceContext& context, const CVoiceCommand& note, int position);
     // Applies combiner outputs to their targets: every combiner with a destination, or the varying ones.
     void applyOscillatorSection(bool all);
     void applyFilterSection(bool all);
-    void legatoStart(CTimbre& timbre, const CVoiceCommand& note);
+    void legatoStart(CVoiceContext& context, const CVoiceCommand& note);
     void startGlide(int startAge, int length, const std::array<float, 5>& start, const std::array<float, 5>& target);
     void resetRunningValues();
     void resetControllers();
@@ -201,7 +201,7 @@ private:
     void changeTempo(float beatsPerSecond);
 
     // control grid
-    void gridSix(CTimbre& timbre, int age);
+    void gridSix(CVoiceContext& context, int age);
     void gridTwentyFour(int age);
     void updateOscillatorFrequencies();
     void setPanTargets(float h);

@@ -166,16 +166,16 @@ TEST_F(VoiceRenderTest, SineHasTheKeysFrequency)
 TEST_F(VoiceRenderTest, ClocksRestartAtProgramChangeAndFirstKey)
 {
     block(1000);
-    EXPECT_NEAR(timbre.beatsSinceProgramChange(0), 1000 * 2.0 / kRate, 1e-9);
-    EXPECT_NEAR(timbre.secondsSinceFirstKey(0), 1000 / kRate, 1e-9);
+    EXPECT_NEAR(timbre.songPosition(0).beatsSinceProgram, 1000 * 2.0 / kRate, 1e-9);
+    EXPECT_NEAR(timbre.songPosition(0).secondsSinceFirstKey, 1000 / kRate, 1e-9);
     block(500, {midi(100, 0xC0, 5), midi(300, 0x90, 60, 100)});
     EXPECT_EQ(timbre.programNumber(), 5);
     // the change lies N samples after its Stop, which is held at the block start: at 138
     const int change = 138;
-    EXPECT_NEAR(timbre.beatsSinceProgramChange(0), (500 - change) * 2.0 / kRate, 1e-9);
-    EXPECT_NEAR(timbre.secondsSinceProgramChange(0), (500 - change) / kRate, 1e-9);
-    EXPECT_NEAR(timbre.secondsSinceFirstKey(0), (500 - 300) / kRate, 1e-9) << "FirstKey with its note at 300";
-    EXPECT_NEAR(timbre.beatsSinceFirstKey(50), (500 - 300 + 50) * 2.0 / kRate, 1e-9);
+    EXPECT_NEAR(timbre.songPosition(0).beatsSinceProgram, (500 - change) * 2.0 / kRate, 1e-9);
+    EXPECT_NEAR(timbre.songPosition(0).secondsSinceProgram, (500 - change) / kRate, 1e-9);
+    EXPECT_NEAR(timbre.songPosition(0).secondsSinceFirstKey, (500 - 300) / kRate, 1e-9) << "FirstKey with its note at 300";
+    EXPECT_NEAR(timbre.songPosition(50).beatsSinceFirstKey, (500 - 300 + 50) * 2.0 / kRate, 1e-9);
 }
 
 TEST_F(VoiceRenderTest, FilterParametersAndKeyTracking)
