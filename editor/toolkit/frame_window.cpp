@@ -242,10 +242,13 @@ void CFrameWindow::handle(XEvent& event, bool dropInput)
             m_events.onWheelStep({event.xbutton.x, event.xbutton.y}, event.xbutton.button == Button4 ? 1.0f : -1.0f);
         break;
     case KeyPress:
-    case KeyRelease:
-        if (!dropInput)
-            m_events.onKey(translateKey(event.xkey), event.type == KeyPress);
+    case KeyRelease: {
+        // Modifier keys alone are state, read with the buttons; they are no key of their own.
+        const CKeyEvent key = translateKey(event.xkey);
+        if (!dropInput && (key.character || key.virt))
+            m_events.onKey(key, event.type == KeyPress);
         break;
+    }
     case DestroyNotify:
         if (event.xdestroywindow.window == m_window) {
             m_window = 0;
