@@ -30,6 +30,7 @@ public:
     void onKey(const CKeyEvent& key, bool down) override { down ? m_frame.onKeyDown(key) : m_frame.onKeyUp(key); }
     void onDrop(const CDropData& data, CPoint where) override { m_frame.onDrop(data, where); }
     void onWindowDestroyed() override { m_frame.m_open = false; }
+    void onFocusOut() override { m_frame.setFocusedView(nullptr); }
 
 private:
     CEditorFrame& m_frame;
@@ -119,6 +120,9 @@ void CEditorFrame::onMouseDown(CPainter& painter, CPoint where)
     if (m_inMouseDown)
         return;
     m_inMouseDown = true;
+    // A click elsewhere takes the focus away, which ends a text entry.
+    if (m_focusView && !m_focusView->getBounds().contains(where))
+        setFocusedView(nullptr);
     const int buttons = buttonState();
     if (m_modalView) {
         if (m_modalView->hitTest(where, buttons))

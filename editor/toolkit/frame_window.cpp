@@ -52,7 +52,7 @@ public:
 };
 
 constexpr long kEventMask = ExposureMask | ButtonPressMask | ButtonReleaseMask | ButtonMotionMask | KeyPressMask |
-                            KeyReleaseMask | StructureNotifyMask;
+                            KeyReleaseMask | StructureNotifyMask | FocusChangeMask;
 // The drag-and-drop protocol version we speak.
 constexpr long kDndVersion = 5;
 constexpr unsigned long kWindowBackground = 0x1C1E22;
@@ -254,6 +254,12 @@ void CFrameWindow::handle(XEvent& event, bool dropInput)
             m_window = 0;
             m_events.onWindowDestroyed();
         }
+        break;
+    case FocusOut:
+        // Grabs (an open pop-up) and moves between our own windows are no loss of focus.
+        if (event.xfocus.mode == NotifyNormal && event.xfocus.detail != NotifyInferior &&
+            event.xfocus.detail != NotifyPointer)
+            m_events.onFocusOut();
         break;
     case ClientMessage:
         handleDndMessage(event.xclient);

@@ -25,6 +25,8 @@ public:
     virtual void onKey(const CKeyEvent& key, bool down) = 0;
     virtual void onDrop(const CDropData& data, CPoint where) = 0;
     virtual void onWindowDestroyed() = 0;
+    // The keyboard focus went to another window.
+    virtual void onFocusOut() = 0;
 };
 
 // A further window of the same connection (a pop-up) that receives its own events.

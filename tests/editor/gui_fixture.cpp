@@ -12,7 +12,12 @@ namespace qtest {
 
 CHostWindow::CHostWindow(int width, int height, int x, int y) : m_origin {x, y}
 {
+    // The server refuses a connection now and then right after others closed.
     m_display = XOpenDisplay(nullptr);
+    for (int i = 0; i < 100 && !m_display; ++i) {
+        usleep(10000);
+        m_display = XOpenDisplay(nullptr);
+    }
     if (!m_display)
         throw std::runtime_error("no X display");
     XSetWindowAttributes attributes {};
