@@ -136,6 +136,38 @@ CColor CSkinImage::pixel(int x, int y) const
 
 namespace quorvix {
 
+CSkinImage* CSkinImage::fromPng(const uint8_t* data, size_t size, int32_t resourceId)
+{
+    struct CReader {
+        const uint8_t* data;
+        size_t left;
+    } reader {data, size};
+    auto read = [](void* closure, unsigned char* out, unsigned int length) {
+        auto* r = static_cast<CReader*>(closure);
+        if (length > r->left)
+            return CAIRO_STATUS_READ_ERROR;
+        std::memcpy(out, r->data, length);
+        r->data += length;
+        r->left -= length;
+        return CAIRO_STATUS_SUCCESS;
+    };
+    cairo_surface_t* png = cairo_image_surface_create_from_png_stream(read, &reader);
+    if (cairo_surface_status(png) != CAIRO_STATUS_SUCCESS) {
+        cairo_surface_destroy(png);
+        return new CSkinImage(0, 0, resourceId);
+    }
+    auto* image = new CSkinImage(cairo_image_surface_get_width(png), cairo_image_surface_get_height(png), resourceId);
+    if (image->m_surface) {
+        cairo_t* cr = cairo_create(image->m_surface);
+        cairo_set_source_surface(cr, png, 0, 0);
+        cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+        cairo_paint(cr);
+        cairo_destroy(cr);
+    }
+    cairo_surface_destroy(png);
+    return image;
+}
+
 bool CSkinImage::writePng(const std::string& path) const
 {
     return m_surface && cairo_surface_write_to_png(m_surface, path.c_str()) == CAIRO_STATUS_SUCCESS;

@@ -20,6 +20,8 @@ public:
     CSkinImage(int width, int height, int32_t resourceId = 0);
     // From rows of 0x00RRGGBB pixels, top row first (width × height values).
     CSkinImage(int width, int height, const std::vector<uint32_t>& pixels, int32_t resourceId = 0);
+    // Decoded from PNG bytes; empty (0 × 0) when they are no PNG.
+    static CSkinImage* fromPng(const uint8_t* data, size_t size, int32_t resourceId = 0);
     // A pixel copy of another image with its key colour.
     CSkinImage(const CSkinImage& source);
     CSkinImage& operator=(const CSkinImage&) = delete;
