@@ -362,3 +362,125 @@ TEST_F(FrameTest, ABadParentWindowLeavesAFrameWithoutWindow)
 
 } // namespace
 } // namespace qtest
+
+namespace qtest {
+namespace {
+
+// Accepts drops and remembers them.
+class CDropProbe : public CWidget {
+public:
+    explicit CDropProbe(const CRect& size) : CWidget(size) {}
+    bool onDrop(const CDropData& data, CPoint where) override
+    {
+        drops.push_back(data);
+        at = where;
+        return true;
+    }
+    std::vector<CDropData> drops;
+    CPoint at;
+};
+
+// The test's connection as a drag source of the drag-and-drop protocol.
+class CDragSource {
+public:
+    explicit CDragSource(const CHostWindow& host) : m_host(host)
+    {
+        m_window = XCreateSimpleWindow(display(), DefaultRootWindow(display()), 0, 0, 1, 1, 0, 0, 0);
+        XSelectInput(display(), m_window, PropertyChangeMask);
+        XSetSelectionOwner(display(), atom("XdndSelection"), m_window, CurrentTime);
+        XSync(display(), False);
+    }
+    ~CDragSource() { XDestroyWindow(display(), m_window); }
+
+    // Drags the text as a file list onto the target at a window-relative point; true when the
+    // target said it finished and took the drop.
+    bool drop(CEditorFrame& frame, Window target, CPoint at, const std::string& uriList)
+    {
+        m_data = uriList;
+        send(target, "XdndEnter", 5L << 24, long(atom("text/uri-list")), 0, 0);
+        const long packed = (long(m_host.origin().x + at.x) << 16) | long(m_host.origin().y + at.y);
+        send(target, "XdndPosition", 0, packed, CurrentTime, long(atom("XdndActionCopy")));
+        if (!await(frame, "XdndStatus"))
+            return false;
+        send(target, "XdndDrop", 0, CurrentTime, 0, 0);
+        return await(frame, "XdndFinished");
+    }
+    long statusFlags = 0;
+    long finishedAccepted = 0;
+
+private:
+    Display* display() const { return m_host.display(); }
+    Atom atom(const char* name) const { return XInternAtom(display(), name, False); }
+    void send(Window target, const char* type, long l1, long l2, long l3, long l4)
+    {
+        XEvent e {};
+        e.xclient.type = ClientMessage;
+        e.xclient.window = target;
+        e.xclient.message_type = atom(type);
+        e.xclient.format = 32;
+        e.xclient.data.l[0] = long(m_window);
+        e.xclient.data.l[1] = l1;
+        e.xclient.data.l[2] = l2;
+        e.xclient.data.l[3] = l3;
+        e.xclient.data.l[4] = l4;
+        XSendEvent(display(), target, False, NoEventMask, &e);
+        XSync(display(), False);
+    }
+    // Serves the selection and runs the frame until the message arrives.
+    bool await(CEditorFrame& frame, const char* type)
+    {
+        for (int round = 0; round < 200; ++round) {
+            frame.pumpEvents();
+            while (XPending(display())) {
+                XEvent e;
+                XNextEvent(display(), &e);
+                if (e.type == SelectionRequest) {
+                    const XSelectionRequestEvent& r = e.xselectionrequest;
+                    XChangeProperty(display(), r.requestor, r.property, r.target, 8, PropModeReplace,
+                                    reinterpret_cast<const unsigned char*>(m_data.data()), int(m_data.size()));
+                    XEvent reply {};
+                    reply.xselection.type = SelectionNotify;
+                    reply.xselection.requestor = r.requestor;
+                    reply.xselection.selection = r.selection;
+                    reply.xselection.target = r.target;
+                    reply.xselection.property = r.property;
+                    reply.xselection.time = r.time;
+                    XSendEvent(display(), r.requestor, False, NoEventMask, &reply);
+                    XSync(display(), False);
+                } else if (e.type == ClientMessage && e.xclient.message_type == atom(type)) {
+                    (std::string(type) == "XdndStatus" ? statusFlags : finishedAccepted) = e.xclient.data.l[1];
+                    return true;
+                }
+            }
+            usleep(2000);
+        }
+        return false;
+    }
+
+    const CHostWindow& m_host;
+    Window m_window;
+    std::string m_data;
+};
+
+TEST_F(FrameTest, DroppedFilesReachTheViewUnderThePointer)
+{
+    auto frame = openFrame();
+    auto* probe = new CDropProbe({100, 100, 300, 300});
+    frame->addView(probe);
+    CDragSource source(m_host);
+    ASSERT_TRUE(source.drop(*frame, frameWindow(m_host), {150, 160}, "file:///tmp/My%20Tuning.tun\r\n# comment\r\nfile:///tmp/b.scl\r\n"));
+    EXPECT_EQ(source.statusFlags & 1, 1); // the frame takes text and file lists
+    EXPECT_EQ(source.finishedAccepted & 1, 1);
+    ASSERT_EQ(probe->drops.size(), 1u);
+    EXPECT_EQ(probe->drops[0].kind, EDropKind::Files);
+    EXPECT_EQ(probe->drops[0].items, (std::vector<std::string> {"/tmp/My Tuning.tun", "/tmp/b.scl"}));
+    EXPECT_EQ(probe->at, (CPoint {150, 160}));
+
+    // While a view has the focus, drops go nowhere.
+    frame->setFocusedView(probe);
+    ASSERT_TRUE(source.drop(*frame, frameWindow(m_host), {150, 160}, "file:///tmp/c.tun\r\n"));
+    EXPECT_EQ(probe->drops.size(), 1u);
+}
+
+} // namespace
+} // namespace qtest
