@@ -297,6 +297,42 @@ TEST_F(MenuTest, KeysMoveOverSeparatorsAndTitlesAndReturnChooses)
     EXPECT_EQ(m_recorder.values.size(), 1u);
 }
 
+// The open menu's window: the one mapped override-redirect window on the screen.
+CRect openMenuRect(Display* display)
+{
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned count = 0;
+    XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count);
+    CRect found;
+    for (unsigned i = 0; i < count; ++i) {
+        XWindowAttributes a {};
+        XGetWindowAttributes(display, children[i], &a);
+        if (a.override_redirect && a.map_state == IsViewable && a.width < 400)
+            found = CRect::sized(a.x, a.y, a.width, a.height);
+    }
+    if (children)
+        XFree(children);
+    return found;
+}
+
+TEST_F(MenuTest, OpensBelowItsViewOrAboveItWithTheStyleBit)
+{
+    click({60, 305});
+    const CRect below = openMenuRect(m_host.display());
+    EXPECT_EQ(below.top, m_host.origin().y + 319);
+    EXPECT_EQ(below.left, m_host.origin().x + 50);
+    m_input.tap(XK_Escape);
+    pumpFrame(*m_frame);
+    m_menu->setStyle(kStylePopupAbove);
+    click({60, 305});
+    const CRect above = openMenuRect(m_host.display());
+    EXPECT_EQ(above.bottom, m_host.origin().y + 300);
+    EXPECT_EQ(above.height(), below.height());
+    m_input.tap(XK_Escape);
+    pumpFrame(*m_frame);
+    EXPECT_FALSE(m_menu->isOpen());
+}
+
 TEST_F(MenuTest, TheWheelMovesTheHighlightAndAClickOutsideCloses)
 {
     click({60, 305});
