@@ -81,16 +81,7 @@ void CKnobValueField::draw(CPainter& painter)
     const CRect& r = m_bounds;
     painter.setFillColor(m_backgroundColor);
     painter.fillRect(r);
-    painter.setLineWidth(1);
-    painter.setLineStyle(ELineStyle::Solid);
-    painter.setLineColor(m_backgroundColor.darker());
-    painter.moveTo({r.left, r.bottom});
-    painter.lineTo({r.left, r.top});
-    painter.lineTo({r.right + 1, r.top});
-    painter.setLineColor(m_backgroundColor.lighter());
-    painter.moveTo({r.right, r.top + 1});
-    painter.lineTo({r.right, r.bottom});
-    painter.lineTo({r.left, r.bottom});
+    painter.drawBevel(r, m_backgroundColor.darker(), m_backgroundColor.lighter());
     painter.setFont(m_fontId);
     painter.setTextColor(m_mouseEnabled ? m_textColor : CColor::average(m_textColor, m_backgroundColor));
     painter.drawString(displayText(), r, false, kAlignCenter);

@@ -225,7 +225,7 @@ void CMenuSession::paint(CLevel& level)
         const bool lit = static_cast<int>(r) == level.highlighted && isActionable(text);
         if (lit) {
             p.setFillColor(kMenuHighlight);
-            p.fillRect(box.offset(-1, -1).united(box));
+            p.fillArea(box);
         }
         const CColor ink = lit ? kWhite : isActionable(text) ? kMenuText : kMenuDisabled;
         p.setFont(kMenuFont, 0, CPopupMenu::isTitle(text) ? kFontBold : 0);

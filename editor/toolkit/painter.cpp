@@ -163,6 +163,20 @@ void CPainter::fillRect(const CRect& rect)
     markDamage(visible);
 }
 
+void CPainter::drawBevel(const CRect& r, CColor topLeft, CColor bottomRight)
+{
+    setLineWidth(1);
+    setLineStyle(ELineStyle::Solid);
+    setLineColor(topLeft);
+    moveTo({r.left, r.bottom});
+    lineTo({r.left, r.top});
+    lineTo({r.right + 1, r.top});
+    setLineColor(bottomRight);
+    moveTo({r.right, r.top + 1});
+    lineTo({r.right, r.bottom});
+    lineTo({r.left, r.bottom});
+}
+
 void CPainter::fillPolygon(const CPoint* points, int count)
 {
     if (!points || count < 3)

@@ -62,6 +62,11 @@ public:
     void drawRect(const CRect& rect);
     // The inner pixels left + 1 .. right − 1, top + 1 .. bottom − 1.
     void fillRect(const CRect& rect);
+    // The rectangle's area: left .. right − 1, top .. bottom − 1.
+    void fillArea(const CRect& rect) { fillRect({rect.left - 1, rect.top - 1, rect.right, rect.bottom}); }
+    // Solid 1-pixel lines (left, bottom) → (left, top) → (right + 1, top) in the first colour and
+    // (right, top + 1) → (right, bottom) → (left, bottom) in the second: a raised or sunken edge.
+    void drawBevel(const CRect& rect, CColor topLeft, CColor bottomRight);
     void fillPolygon(const CPoint* points, int count);
     // Filled, in the box (left + 1, top + 1) .. (right + 1, bottom + 1).
     void fillEllipse(const CRect& rect);

@@ -86,19 +86,10 @@ void CPopupGrid::draw(CPainter& painter)
     }
     const CRect grid = gridRect();
     painter.setFillColor(kGridFace);
-    painter.fillRect(grid.offset(-1, -1).united(grid));
-    painter.setLineColor(kGridFace.lighter());
-    for (int i = 0; i < kGridBorder; ++i) {
-        painter.moveTo({grid.left + i, grid.bottom - 1 - i});
-        painter.lineTo({grid.left + i, grid.top + i});
-        painter.lineTo({grid.right - i, grid.top + i});
-    }
-    painter.setLineColor(kGridFace.darker());
-    for (int i = 0; i < kGridBorder; ++i) {
-        painter.moveTo({grid.right - 1 - i, grid.top + 1 + i});
-        painter.lineTo({grid.right - 1 - i, grid.bottom - 1 - i});
-        painter.lineTo({grid.left + i, grid.bottom - 1 - i});
-    }
+    painter.fillArea(grid);
+    for (int i = 0; i < kGridBorder; ++i)
+        painter.drawBevel({grid.left + i, grid.top + i, grid.right - 1 - i, grid.bottom - 1 - i}, kGridFace.lighter(),
+                          kGridFace.darker());
     for (int i = 0; i < m_choices; ++i)
         drawCell(painter, i, cellRect(i), i == m_choice);
     setDirty(false);

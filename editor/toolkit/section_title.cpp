@@ -26,7 +26,7 @@ void CSectionTitle::draw(CPainter& painter)
     setDirty(false);
     const CRect& r = m_bounds;
     painter.setFillColor(m_backgroundColor);
-    painter.fillRect(r.offset(-1, -1).united(r));
+    painter.fillArea(r);
     painter.setFont(m_fontId, 0, kFontBold);
     painter.setTextColor(m_textColor);
     const int step = painter.fontSize();

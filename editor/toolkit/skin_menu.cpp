@@ -62,18 +62,10 @@ void CSkinMenu::draw(CPainter& painter)
         drawImage(painter, m_background, m_backgroundOffset);
     } else {
         painter.setFillColor(m_onKnob ? m_backgroundColor : kBlack);
-        painter.fillRect(r.offset(-1, -1).united(r));
-        if (m_onKnob) {
-            painter.setLineWidth(1);
-            painter.setLineColor(m_backgroundColor.lighter());
-            painter.moveTo({r.left, r.bottom - 1});
-            painter.lineTo({r.left, r.top});
-            painter.lineTo({r.right, r.top});
-            painter.setLineColor(m_backgroundColor.darker());
-            painter.moveTo({r.right - 1, r.top + 1});
-            painter.lineTo({r.right - 1, r.bottom - 1});
-            painter.lineTo({r.left, r.bottom - 1});
-        }
+        painter.fillArea(r);
+        if (m_onKnob)
+            painter.drawBevel({r.left, r.top, r.right - 1, r.bottom - 1}, m_backgroundColor.lighter(),
+                              m_backgroundColor.darker());
     }
     painter.setFont(m_fontId, 0, m_textStyle);
     painter.setTextColor(m_textColor);
@@ -148,25 +140,16 @@ void CSkinMenu::drawGrid(CPainter& painter)
 {
     const CGridMetrics m = gridMetrics(painter);
     const CRect grid = gridRect(painter);
-    painter.setLineWidth(1);
-    painter.setLineStyle(ELineStyle::Solid);
     painter.setFillColor(kGridFace);
-    painter.fillRect(grid.offset(-1, -1).united(grid));
-    for (int i = 0; i < kGridBevel; ++i) {
-        painter.setLineColor(kGridFace.lighter());
-        painter.moveTo({grid.left + i, grid.bottom - 1 - i});
-        painter.lineTo({grid.left + i, grid.top + i});
-        painter.lineTo({grid.right - i, grid.top + i});
-        painter.setLineColor(kGridFace.darker());
-        painter.moveTo({grid.right - 1 - i, grid.top + 1 + i});
-        painter.lineTo({grid.right - 1 - i, grid.bottom - 1 - i});
-        painter.lineTo({grid.left + i, grid.bottom - 1 - i});
-    }
+    painter.fillArea(grid);
+    for (int i = 0; i < kGridBevel; ++i)
+        painter.drawBevel({grid.left + i, grid.top + i, grid.right - 1 - i, grid.bottom - 1 - i}, kGridFace.lighter(),
+                          kGridFace.darker());
     for (int i = 0; i < entryCount(); ++i) {
         const CRect cell = gridCell(painter, i);
         if (i == m_current) {
             painter.setFillColor(kGridCurrent);
-            painter.fillRect(cell.offset(-1, -1).united(cell));
+            painter.fillArea(cell);
         }
         const CRect image = CRect::sized(cell.left + 3, cell.top + 1, m_imageRect.width(), m_imageRect.height());
         m_cellDrawer(i, painter, image);

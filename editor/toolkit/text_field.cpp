@@ -50,7 +50,7 @@ void CTextField::drawEditor(CPainter& painter)
 {
     const CRect& r = m_bounds;
     painter.setFillColor(m_backgroundColor);
-    painter.fillRect(r.offset(-1, -1).united(r));
+    painter.fillArea(r);
     painter.setFont(m_fontId, editFontSize(), m_textStyle);
     const std::string& text = m_editor->text();
     const int inner = r.width() - 2 * kEditMargin;

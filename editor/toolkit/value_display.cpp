@@ -73,19 +73,10 @@ void CValueDisplay::drawBoxAndText(CPainter& painter, const std::string& text)
             painter.drawRect(r);
         }
     }
-    if (m_style & (kStyleBevelIn | kStyleBevelOut)) {
-        const bool in = m_style & kStyleBevelIn;
-        painter.setLineWidth(1);
-        painter.setLineStyle(ELineStyle::Solid);
-        painter.setLineColor(in ? m_backgroundColor : m_borderColor);
-        painter.moveTo({r.left, r.bottom});
-        painter.lineTo({r.left, r.top});
-        painter.lineTo({r.right + 1, r.top});
-        painter.setLineColor(in ? m_borderColor : m_backgroundColor);
-        painter.moveTo({r.right, r.top + 1});
-        painter.lineTo({r.right, r.bottom});
-        painter.lineTo({r.left, r.bottom});
-    }
+    if (m_style & kStyleBevelIn)
+        painter.drawBevel(r, m_backgroundColor, m_borderColor);
+    else if (m_style & kStyleBevelOut)
+        painter.drawBevel(r, m_borderColor, m_backgroundColor);
     if ((m_style & kStyleNoText) || text.empty())
         return;
     painter.setFont(m_fontId, 0, m_textStyle);

@@ -22,7 +22,7 @@ public:
     {
         ++draws;
         p.setFillColor(m_color);
-        p.fillRect(m_bounds.offset(-1, -1).united(m_bounds));
+        p.fillArea(m_bounds);
     }
     void onMouseDown(CPainter& p, CPoint where) override
     {
