@@ -5,9 +5,11 @@
 #include "editor/toolkit/filmstrip_knob.h"
 #include "editor/toolkit/knob_value_field.h"
 #include "editor/toolkit/line_editor.h"
+#include "editor/toolkit/offscreen_painter.h"
 #include "editor/toolkit/painter.h"
 #include "editor/toolkit/popup_grid.h"
 #include "editor/toolkit/popup_menu.h"
+#include "editor/toolkit/section_title.h"
 #include "editor/toolkit/skin_button.h"
 #include "editor/toolkit/skin_image.h"
 #include "editor/toolkit/skin_knob.h"
@@ -388,6 +390,41 @@ TEST_F(MenuTest, EntriesKeepTheirOrderAndTheCurrentIndex)
     EXPECT_FALSE(m_menu->checkEntry(-1, true));
 }
 
+TEST(ValueDisplay, StyleBitsChooseTheFrameAndTheText)
+{
+    const CColor back {10, 20, 30}, border {200, 210, 220}, ink {250, 250, 250};
+    struct Case {
+        int style;
+        CColor topLeft, bottomRight;
+        bool text;
+    };
+    const Case cases[] = {
+        {0, border, border, true},
+        {kStyleBevelIn, back, border, true},
+        {kStyleBevelOut, border, back, true},
+        {kStyleNoText, border, border, false},
+        {kStyleNoDraw, kBlack, kBlack, false},
+    };
+    for (const Case& c : cases) {
+        CEditorFrame frame({0, 0, 100, 40}, 0, nullptr);
+        auto* display = new CValueDisplay({10, 10, 70, 30}, nullptr, 0, nullptr, c.style);
+        EXPECT_EQ(display->isDirty(), !(c.style & kStyleNoDraw)) << c.style;
+        display->setBackgroundColor(back);
+        display->setBorderColor(border);
+        display->setTextColor(ink);
+        display->setTextTransparent(false);
+        display->setValue(0.88f);
+        frame.addView(display);
+        frame.drawView();
+        EXPECT_EQ(backBufferPixel(frame, 10, 10), c.topLeft) << c.style;
+        EXPECT_EQ(backBufferPixel(frame, 70, 30), c.bottomRight) << c.style;
+        int inked = 0;
+        for (int x = 12; x < 68; ++x)
+            inked += backBufferPixel(frame, x, 20) != (c.style & kStyleNoDraw ? kBlack : back);
+        EXPECT_EQ(inked > 0, c.text) << c.style;
+    }
+}
+
 TEST(SkinMenu, ValuesAreNormalizedOverTheEntries)
 {
     CSkinMenu menu({0, 0}, nullptr, 1, nullptr, kWhite);
@@ -440,6 +477,48 @@ TEST_F(ControlsTest, APopupGridOpensInTheFrameAndTakesTheNextClick)
     EXPECT_EQ(m_recorder.values.size(), 1u);
     EXPECT_EQ(m_frame->exclusiveView(), nullptr);
     EXPECT_EQ(grid->getBounds(), CRect::sized(100, 100, 46, 42));
+}
+
+TEST_F(ControlsTest, AMenuWithACellDrawerOpensAsAGridInTheFrame)
+{
+    auto* menu = add(new CSkinMenu({100, 100}, &m_recorder, 51, nullptr, kWhite));
+    for (const char* e : {"Sine", "Saw", "Square", "Noise", "Pulse"})
+        menu->addEntry(e);
+    menu->setEntriesPerColumn(2);
+    std::vector<int> drawn;
+    menu->setGridDrawer({0, 0, 42, 22}, [&](int index, CPainter&, const CRect&) { drawn.push_back(index); }, 20, 40);
+    ASSERT_TRUE(menu->hasGrid());
+    COffscreenPainter measure(nullptr);
+    const CRect cell = menu->gridCell(measure, 3); // column 1, row 1
+    EXPECT_EQ(cell.top, 40 + 5 + 24);
+    EXPECT_EQ(menu->gridRect(measure).height(), 10 + 2 * 24);
+    m_owner.script({release(), [] {}, [this, cell] {
+                        m_input.move({cell.left + 4, cell.top + 4});
+                        m_input.press();
+                    },
+                    release()});
+    pressAt({105, 105});
+    EXPECT_EQ(menu->getIndex(), 3);
+    EXPECT_EQ(m_recorder.tags, (std::vector<int> {51}));
+    EXPECT_EQ(m_frame->exclusiveView(), nullptr);
+    EXPECT_EQ(menu->getBounds(), CRect::sized(100, 100, 10, 10));
+    EXPECT_GE(drawn.size(), 5u); // every entry's cell was drawn while the grid was open
+
+    menu->setGridDrawer({0, 0, 4, 22}, [](int, CPainter&, const CRect&) {}, 0, 0);
+    EXPECT_FALSE(menu->hasGrid()); // cell pictures under 5 pixels are dropped
+}
+
+TEST_F(ControlsTest, ASectionTitleClickSetsItsTarget)
+{
+    auto* menu = add(new CSkinMenu({300, 100}, &m_recorder, 163, nullptr, kWhite));
+    for (const char* e : {"None", "Delay", "Chorus", "Flanger"})
+        menu->addEntry(e);
+    auto* title = add(new CSectionTitle({20, 100}, 60, "FX 1", kCyan, kBlack));
+    EXPECT_FALSE(title->isClickable());
+    title->setClickTarget(menu, 0.6f);
+    click({25, 120});
+    EXPECT_EQ(menu->getIndex(), 2);
+    EXPECT_EQ(m_recorder.tags, (std::vector<int> {163}));
 }
 
 // Parent of a text field: hears when editing ends.
