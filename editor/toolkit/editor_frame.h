@@ -29,8 +29,9 @@ public:
     void onMouseDown(CPainter& painter, CPoint where) override;
     int onKeyDown(const CKeyEvent& key) override;
     int onKeyUp(const CKeyEvent& key) override;
-    // A null painter makes one of its own.
+    // To the modal view, else the last view under the cursor, with the cursor position.
     bool onWheel(CPainter& painter, CPoint where, float distance) override;
+    // The same with a painter of its own: for the window's wheel and the host's.
     bool onWheel(float distance);
     bool onDrop(const CDropData& data, CPoint where) override;
     void update(CPainter& painter) override;
