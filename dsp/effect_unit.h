@@ -61,8 +61,9 @@ public:
     // At the "Init" values.
     CEffectUnit();
 
-    // The engine value of a slot for a normalized v.
+    // The engine value of a slot for a normalized v, and back.
     static float engineValue(int slot, float v);
+    static float normalizedValue(int slot, float x);
 
     // v is the normalized parameter; mayGrow allows the delay storage to allocate.
     void setParameter(int slot, float v, bool mayGrow);
@@ -112,7 +113,6 @@ private:
     bool usesLines() const;
     bool usesModDelays() const;
     float modulationRate() const;
-    static float normalizedValue(int slot, float x);
     void apply(int slot, float x, float v, bool force, bool mayGrow);
     void applyTimes(bool mayGrow);
     void clearBands();

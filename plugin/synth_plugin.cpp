@@ -61,7 +61,6 @@ const char* const kExportExtensions = ".msf.tun.tun.tun.mid";
 // The size the reply event announces for itself.
 constexpr int32_t kReplyEventByteSize = 24;
 constexpr int kOversamplingChoices = 3;
-constexpr float kTuningBaseRange = 4.0f;
 // Kick buttons act when their value falls below this.
 constexpr float kKickThreshold = 0.5f;
 // A negative host index addresses nothing: its remainder could otherwise land on an alias.
@@ -335,7 +334,7 @@ CSynthPlugin::ECommand CSynthPlugin::runCommand(int32_t index, float value)
         setTuningSource(choiceOf(value, kTuningSourceCount));
         return ECommand::Done;
     case cmd::TuningBase:
-        m_context.tuningBase = (value - 0.5f) * kTuningBaseRange;
+        m_context.tuningBase = static_cast<float>(engineValue(cmd::TuningBase, value));
         return ECommand::Done;
     case cmd::OscOversampling:
         m_settings.oscOversampling = std::min(static_cast<int>(std::floor(value * kOversamplingChoices)), 2);
@@ -517,7 +516,7 @@ bool CSynthPlugin::readCommand(int32_t index, float& value) const
         value = choiceValue(clampInt(m_context.tuningSource, 0, kTuningSourceCount - 1), kTuningSourceCount);
         return true;
     case cmd::TuningBase:
-        value = m_context.tuningBase / kTuningBaseRange + 0.5f;
+        value = normalizedValue(cmd::TuningBase, m_context.tuningBase);
         return true;
     case cmd::OscOversampling:
         value = choiceValue(m_settings.oscOversampling, kOversamplingChoices);

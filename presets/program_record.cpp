@@ -5,6 +5,7 @@
 #include "dsp/pole_filter.h"
 #include "dsp/resonator.h"
 #include "presets/block_records.h"
+#include "presets/parameter_table.h"
 #include "presets/program_limits.h"
 #include "presets/value_format.h"
 #include "presets/value_names.h"
@@ -23,6 +24,11 @@ constexpr int kRecordVersion = 8;
 constexpr size_t kNameField = 25;
 constexpr int kMaxOldNameLength = 1000;
 constexpr int kOldValueCount = 46;
+// Parameters whose conversions the first generation's values share.
+constexpr int kModSpeed = 56;
+constexpr int kModDelay = 59;
+constexpr int kFilterFrequency = 108;
+constexpr int kPortamento = 182;
 constexpr double kPi = 3.141592653589793;
 constexpr float kTiny = 1e-8f;
 constexpr float kDefaultOctaves = 4.0f;
@@ -363,7 +369,7 @@ CModOscillatorSettings oldModOscillator(int wave, float speed, float phase, floa
 {
     CModOscillatorSettings osc;
     osc.wave = wave;
-    osc.speed = static_cast<float>(quantizeChoice(speed, 1, 128)) / 16.0f;
+    osc.speed = static_cast<float>(engineValue(kModSpeed, speed));
     osc.phase = phase;
     osc.delay = delay;
     osc.delayMode = delaymode::Delay;
@@ -416,8 +422,8 @@ void convertFormat1(const std::array<float, kOldValueCount>& v, CProgram& p)
     CModulationSettings& om = p.oscillatorModulation;
     om.combiners = oldCombiners(ESectionKind::Oscillator, {{16, 0, 0, oldDestination(v[17], 9, 11, 8), v[13]},
                                                            {18, 0, 0, oldDestination(v[22], 23, 25, 22), v[18]}});
-    om.oscillators[0] = oldModOscillator(oldWave(v[16]), v[14], 0.0f,
-                                         static_cast<float>(quantizeChoice(v[15], 0, 127)) / 16.0f, oldRunOnce(v[17]), sync);
+    om.oscillators[0] = oldModOscillator(oldWave(v[16]), v[14], 0.0f, static_cast<float>(engineValue(kModDelay, v[15])),
+                                         oldRunOnce(v[17]), sync);
     om.oscillators[1] = oldModOscillator(oldWave(v[21]), v[19], v[20], 0.0f, oldRunOnce(v[22]), sync);
     for (CEnvelopeShape& shape : om.envelopes)
         shape.clockKind = sync;
@@ -433,7 +439,7 @@ void convertFormat1(const std::array<float, kOldValueCount>& v, CProgram& p)
     f.type = quantizeChoice(v[27], 0, 3);
     f.level = quantizeChoice(v[28], 1, 8);
     f.parameter = f.type == 2 || f.type == 5 ? 0.0f : step127(v[29]);
-    f.frequency = f.resonanceFrequency = 200.0f * std::exp2(4.75f * step127(v[30]));
+    f.frequency = f.resonanceFrequency = static_cast<float>(engineValue(kFilterFrequency, step127(v[30])));
     f.separate = false;
     f.resonanceWeight = v[31];
     f.resonance = step127(v[32]);
@@ -452,7 +458,7 @@ void convertFormat1(const std::array<float, kOldValueCount>& v, CProgram& p)
     l.dynamic = 1.0f;
     l.volumeKeyMid = 36;
     l.volumeKeySlope = 1.0f;
-    l.portamento = static_cast<float>(quantizeChoice(v[12], 0, 127)) / 16.0f;
+    l.portamento = static_cast<float>(engineValue(kPortamento, v[12]));
     l.pitchBendRange = 2.0f;
     l.dirtyTuning = 0.0f;
     l.panAngle = v[43] * kPi / 2.0;
