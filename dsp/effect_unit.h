@@ -9,6 +9,7 @@
 #include "dsp/mod_delay.h"
 
 #include <array>
+#include <cmath>
 
 namespace quorvix {
 
@@ -40,6 +41,16 @@ constexpr int Gain2 = 6;
 constexpr int Spread = 7;
 constexpr int Mix = 8;
 } // namespace slot
+
+// A booster band's frequency for a normalized v: base x ratio^v Hz.
+struct CBandScale {
+    float base;
+    float ratio;
+    float frequency(float v) const { return base * std::pow(ratio, v); }
+};
+constexpr CBandScale kLowBand {100.0f, 10.0f};
+constexpr CBandScale kMidBand {100.0f, 50.0f};
+constexpr CBandScale kHighBand {2000.0f, 2.5f};
 
 // A unit's engine values as programs store them, at their "Init" values.
 struct CEffectSettings {

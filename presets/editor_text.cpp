@@ -1,5 +1,7 @@
 #include "presets/editor_text.h"
 
+#include "dsp/effect_unit.h"
+#include "dsp/level_curve.h"
 #include "presets/parameter_table.h"
 #include "presets/value_format.h"
 
@@ -18,9 +20,6 @@ namespace {
 constexpr float kNoteStep = 0.007874016f; // 1/127
 constexpr float kFineBeatStep = 0.0019607844f;
 constexpr double kOversamplingNoteFactor = 0.9988454217380301;
-constexpr double kVolumeCentre = 0.6857142857142857;
-constexpr double kVolumeScale = 3.5;
-constexpr double kVolumeRead = 0.2857142857142857;
 constexpr float kMinusInfinityDb = -48.0f;
 constexpr float kMainVolumeRange = 70.0f;
 constexpr float kMainVolumeRead = 0.014285714f;
@@ -431,26 +430,18 @@ const std::map<int, CFormatter>& formatters()
 
 // ---- effect knobs ----------------------------------------------------------------------------
 
-double bandAmountLevel(float v)
-{
-    const double gain = std::pow(10.0, (v - kVolumeCentre) * kVolumeScale);
-    return std::log10(gain + 1.0) * kVolumeRead + kVolumeCentre;
-}
+// The band amount shown as the level of the gain it adds to the dry signal.
+double bandAmountLevel(float v) { return levelOfGain(levelGain(v) + 1.0); }
 
-struct CHertzScale {
-    double base;
-    double octaves;
-};
-
-CHertzScale hertzScale(EEffectKnobText format)
+const CBandScale& bandScale(EEffectKnobText format)
 {
     switch (format) {
     case EEffectKnobText::HertzLow:
-        return {100.0, 3.321928};
+        return kLowBand;
     case EEffectKnobText::HertzMid:
-        return {100.0, 5.643856};
+        return kMidBand;
     default:
-        return {2000.0, 1.3219281};
+        return kHighBand;
     }
 }
 
@@ -488,14 +479,13 @@ std::string effectKnobText(EEffectKnobText format, float v)
 {
     switch (format) {
     case EEffectKnobText::Milliseconds500:
-        return printfInt("%03d ms", static_cast<int>(500.0f * v + 0.5f));
+        return printfInt("%03d ms", static_cast<int>(CEffectUnit::engineValue(slot::Time1, v)));
     case EEffectKnobText::Milliseconds2000:
         return printfInt("%04dms", static_cast<int>(2000.0f * v + 0.5f));
     case EEffectKnobText::HertzLow:
     case EEffectKnobText::HertzMid:
     case EEffectKnobText::HertzHigh: {
-        const CHertzScale scale = hertzScale(format);
-        return hertzText(scale.base * std::exp2(scale.octaves * v));
+        return hertzText(bandScale(format).frequency(v));
     }
     case EEffectKnobText::DecibelWet: {
         const float db = kWetRange * v - kWetRange;
@@ -524,7 +514,7 @@ bool parseEffectKnobText(EEffectKnobText format, const std::string& text, const 
     case EEffectKnobText::Milliseconds500:
         if (!in.number(x))
             return false;
-        v = std::trunc(x) * 0.002;
+        v = CEffectUnit::normalizedValue(slot::Time1, static_cast<float>(std::trunc(std::clamp(x, -1e6, 1e6))));
         break;
     case EEffectKnobText::Milliseconds2000:
         if (!in.number(x))
@@ -536,8 +526,8 @@ bool parseEffectKnobText(EEffectKnobText format, const std::string& text, const 
     case EEffectKnobText::HertzHigh: {
         if (!parseFrequencyOrNote(in, lastNote, x))
             return false;
-        const CHertzScale scale = hertzScale(format);
-        v = x <= 0.0 ? 0.0 : std::log2(x / scale.base) / scale.octaves;
+        const CBandScale& scale = bandScale(format);
+        v = x <= 0.0 ? 0.0 : std::log(x / scale.base) / std::log(scale.ratio);
         break;
     }
     case EEffectKnobText::DecibelWet:
@@ -554,8 +544,8 @@ bool parseEffectKnobText(EEffectKnobText format, const std::string& text, const 
             return false;
         // The inverse of the display: level b from dB, then the gain it stands for.
         const double level = (x - kMinusInfinityDb) / kMainVolumeRange;
-        const double gain = std::pow(10.0, (level - kVolumeCentre) / kVolumeRead) - 1.0;
-        v = gain <= 0.0 ? 0.0 : std::log10(gain) / kVolumeScale + kVolumeCentre;
+        const double gain = levelGain(level) - 1.0;
+        v = gain <= 0.0 ? 0.0 : levelOfGain(gain);
         break;
     }
     case EEffectKnobText::ThirtySeconds:

@@ -1,5 +1,6 @@
 #include "presets/parameter_table.h"
 
+#include "dsp/level_curve.h"
 #include "engine/timbre.h"
 #include "presets/value_format.h"
 #include "presets/value_names.h"
@@ -30,9 +31,6 @@ constexpr float kShapeGainRead = 0.75f;
 constexpr float kDynamicScale = 4.8f;
 constexpr float kDynamicOffset = 0.2f;
 constexpr float kDynamicRead = 0.20833333f;
-constexpr double kVolumeCentre = 0.6857142857142857;
-constexpr double kVolumeScale = 3.5;
-constexpr double kVolumeRead = 0.2857142857142857;
 constexpr float kSixteenths = 16.0f;
 constexpr float kOversamplingOctaveScale = 10.0f;
 constexpr float kKeySlopeScale = 6.0f;
@@ -436,9 +434,9 @@ void addLevels(CTableBuilder& b)
         [](float x) { return formatDecimal(20.0 * std::log10(x)); });
     b.voice<CLevelGroup, float>(
         161, "Main Vol.", kDecibel, [](auto& s) -> auto& { return s.mainVolume; },
-        [](float v) { return static_cast<float>(std::pow(10.0, (v - kVolumeCentre) * kVolumeScale)); },
+        [](float v) { return static_cast<float>(levelGain(v)); },
         [](float x) {
-            return static_cast<float>(std::clamp(std::log10(double(x)) * kVolumeRead + kVolumeCentre, 0.0, 1.0));
+            return static_cast<float>(std::clamp(levelOfGain(x), 0.0, 1.0));
         },
         [](float x) { return cutToThreeDecimals(formatDecibel(x)); });
     b.block<double>(
