@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <span>
 
 namespace quorvix {
 
@@ -40,8 +41,7 @@ CVoice::CVoice()
     m_oscillators[1].setWaves(0, 0);
     m_oscillators[2].setWaves(0, 0);
     m_portamentoClock.setKind(kMidiSyncKind);
-    m_filterA.setTypeAsStageA(m_settings.filter.type);
-    m_filterB.setTypeAsStageB(m_settings.filter.type);
+    m_filter.setType(m_settings.filter.type);
     setResonance(m_settings.filter.resonance);
     for (CModOscillator& osc : m_modOscillators)
         osc.attach(&*m_tables);
@@ -60,8 +60,7 @@ void CVoice::setSampleRate(float rate)
     for (CLoopEnvelope& env : m_envelopes)
         env.setSampleRate(rate);
     m_portamentoClock.setSampleRate(rate);
-    m_filterA.setSampleRate(rate);
-    m_filterB.setSampleRate(rate);
+    m_filter.setSampleRate(rate);
     m_resonator.setSampleRate(rate);
     m_dcBlocker.setSampleRate(rate);
     for (CModOscillator& osc : m_modOscillators)
@@ -94,8 +93,7 @@ void CVoice::silence()
 void CVoice::clearFilters()
 {
     m_decimator.clear();
-    m_filterA.clear();
-    m_filterB.clear();
+    m_filter.clear();
     m_resonator.clear();
     m_dcBlocker.clear();
 }
@@ -176,15 +174,13 @@ void CVoice::setShaperMix(float mix)
 void CVoice::setFilterType(int type)
 {
     m_settings.filter.type = type;
-    m_filterA.setTypeAsStageA(type);
-    m_filterB.setTypeAsStageB(type);
+    m_filter.setType(type);
 }
 
 void CVoice::setFilterLevel(int sections)
 {
     m_settings.filter.level = sections;
-    m_filterA.setSections(sections);
-    m_filterB.setSections(sections);
+    m_filter.setSections(sections);
 }
 
 void CVoice::setFilterParameter(float p)
@@ -193,8 +189,7 @@ void CVoice::setFilterParameter(float p)
     if (m_filterSection.modulates(filtertarget::FilterParameter))
         return;
     m_filterParameterInUse = p;
-    m_filterA.setParameter(stageAParameter(p));
-    m_filterB.setParameter(p);
+    m_filter.setParameter(p);
 }
 
 void CVoice::setFilterFrequency(float hz)
@@ -236,8 +231,7 @@ void CVoice::setResonance(float r)
 void CVoice::applyCutoff()
 {
     const double f = m_cutoff * m_cutoffModulation.ratio + m_cutoffModulation.add;
-    m_filterA.setFrequency(f);
-    m_filterB.setFrequency(f);
+    m_filter.setFrequency(f);
     applyResonanceFrequency();
 }
 
@@ -614,8 +608,7 @@ void CVoice::noteStart(CVoiceContext& context, const CVoiceCommand& note, int po
     m_resonanceWeightInUse = m_settings.filter.resonanceWeight;
     m_resonator.setQuality(resonanceQuality(static_cast<double>(m_settings.filter.resonance)));
     applyCutoff();
-    m_filterA.setParameter(stageAParameter(m_filterParameterInUse));
-    m_filterB.setParameter(m_filterParameterInUse);
+    m_filter.setParameter(m_filterParameterInUse);
     // The panorama starts unramped at the voice's pan value; a pan modulation then moves it.
     setPanTargets(static_cast<float>(m_settings.level.panAngle / kPi));
 
@@ -734,8 +727,7 @@ void CVoice::applyFilterSection(bool all)
             break;
         case 10:
             m_filterParameterInUse = clampUnitValue(m_settings.filter.parameter + o);
-            m_filterA.setParameter(stageAParameter(m_filterParameterInUse));
-            m_filterB.setParameter(m_filterParameterInUse);
+            m_filter.setParameter(m_filterParameterInUse);
             break;
         case 11:
             m_resonanceWeightInUse = clampUnitValue(m_settings.filter.resonanceWeight + o);
@@ -902,31 +894,20 @@ inline float CVoice::oscillatorSample(int age)
     return out;
 }
 
-// The main filter as the type combines its stages: A alone, A and B in parallel, A then B.
-inline float CVoice::filter(float x)
-{
-    switch (m_settings.filter.type) {
-    case 2:
-    case 5:
-    case 8:
-        return m_filterB.tick(x) + m_filterA.tick(x);
-    case 7:
-        return m_filterB.tick(m_filterA.tick(x));
-    default:
-        return m_filterA.tick(x);
-    }
-}
-
-// False, with nothing added, when the run's output is not finite.
+// False, with nothing added, when the run's output is not finite. count is at most a fine grid
+// step, so the feedback line (at least that long) is read before any of its cells is rewritten.
 bool CVoice::renderAudio(float* left, float* right, int count, int age)
 {
+    std::array<float, kFineGrid> out;
+    for (int i = 0; i < count; ++i)
+        out[static_cast<size_t>(i)] = oscillatorSample(age + i);
+    m_filter.run(out.data(), count);
     const float weight = m_resonanceWeightInUse;
     const float dry = (1.0f - weight) / 2.0f;
     const bool postShaper = m_settings.shaper.postFilter;
-    std::array<float, kFineGrid> out;
     float check = 0.0f; // NaN once any sample is NaN (the clip turns infinities into NaN)
-    for (int i = 0; i < count; ++i) {
-        float x = filter(oscillatorSample(age + i));
+    for (float& sample : std::span(out.data(), static_cast<size_t>(count))) {
+        float x = sample;
         x = m_resonator.tick(x) * weight + x * dry;
         if (postShaper)
             x = shape(x);
@@ -936,7 +917,7 @@ bool CVoice::renderAudio(float* left, float* right, int count, int age)
         m_amplitude += m_amplitudeIncrement;
         x *= m_amplitude;
         x = (std::fabs(x + 1.0f) - std::fabs(x - 1.0f)) * m_volumeGain;
-        out[static_cast<size_t>(i)] = x;
+        sample = x;
         check += x * 0.0f;
     }
     if (std::isnan(check))

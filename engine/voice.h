@@ -8,7 +8,7 @@
 #include "dsp/mod_oscillator.h"
 #include "dsp/mod_section.h"
 #include "dsp/oscillator.h"
-#include "dsp/pole_filter.h"
+#include "dsp/main_filter.h"
 #include "dsp/resonator.h"
 #include "dsp/second_order_state.h"
 #include "dsp/shaper_table.h"
@@ -129,8 +129,7 @@ public:
     const CModSection& filterSection() const { return m_filterSection; }
     CLoopEnvelope& envelope(EEnvelope e) { return m_envelopes[static_cast<size_t>(e)]; }
     const CLoopEnvelope& envelope(EEnvelope e) const { return m_envelopes[static_cast<size_t>(e)]; }
-    const CPoleFilter& filterA() const { return m_filterA; }
-    const CPoleFilter& filterB() const { return m_filterB; }
+    const CMainFilter& filter() const { return m_filter; }
     const CResonator& resonator() const { return m_resonator; }
     float cutoffInUse() const { return m_cutoff; }
     float resonanceFrequencyInUse() const { return m_resonance; }
@@ -215,7 +214,6 @@ private:
     void dropBrokenNote();
     inline float oscillatorSample(int age);
     inline float shape(float x) const;
-    inline float filter(float x);
     void clearFilters();
     void applyCutoff();
     void applyResonanceFrequency();
@@ -239,8 +237,7 @@ private:
     float m_filterParameterInUse = 0.0f;
     float m_resonanceWeightInUse = 0.0f;
     CTempoClock m_portamentoClock;
-    CPoleFilter m_filterA;
-    CPoleFilter m_filterB;
+    CMainFilter m_filter;
     CResonator m_resonator;
     CDcBlocker m_dcBlocker;
     const CShaperTable* m_shaper = nullptr;
