@@ -26,6 +26,10 @@ namespace quorvix {
 
 enum class EEnvelope { OscMod1, OscMod2, FilterMod1, FilterMod2, Amplitude };
 constexpr int kEnvelopeCount = 5;
+// The control grids, in voice samples: the filter section and pan ramps, the oscillator section
+// and the amplitude envelope.
+constexpr int kFineGrid = 6;
+constexpr int kCoarseGrid = 24;
 constexpr float kDefaultVolumeGain = 0.17677669f;
 
 // The second-order low-pass that brings four oversampled values back to one; its gain at 0 Hz is 0.25.
@@ -181,7 +185,8 @@ private:
     };
     enum EGlide { GlideFrequency, GlideCutoff, GlideResonance, GlideVelocity, GlideKey };
 
-    bool modOscillatorSpeedModulated(int i) const;
+    // A pan angle (0..pi/2) as a position 0..0.5 between the channels.
+    static float panPosition(double angle);
 
     // render walk
     void prepareRunningState(CVoiceContext& context);
