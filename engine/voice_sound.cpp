@@ -24,6 +24,14 @@ void setBase(const CModSection& section, uint32_t target, Store store, Apply app
         apply();
 }
 
+// A new base frequency (Hz): the key-tracked frequency in use keeps the note's tracking factor.
+void moveBaseFrequency(float& base, float& inUse, float hz)
+{
+    const float factor = inUse / base;
+    base = hz;
+    inUse = hz * factor;
+}
+
 } // namespace
 
 void CVoice::setWeight(int i, float v)
@@ -99,9 +107,7 @@ void CVoice::setFilterParameter(float p)
 
 void CVoice::setFilterFrequency(float hz)
 {
-    const float factor = m_cutoff / m_settings.filter.frequency;
-    m_settings.filter.frequency = hz;
-    m_cutoff = hz * factor;
+    moveBaseFrequency(m_settings.filter.frequency, m_cutoff, hz);
     applyCutoff();
 }
 
@@ -119,9 +125,7 @@ void CVoice::setResonanceSeparate(bool on)
 
 void CVoice::setResonanceFrequency(float hz)
 {
-    const float factor = m_resonance / m_settings.filter.resonanceFrequency;
-    m_settings.filter.resonanceFrequency = hz;
-    m_resonance = hz * factor;
+    moveBaseFrequency(m_settings.filter.resonanceFrequency, m_resonance, hz);
     applyResonanceFrequency();
 }
 
