@@ -13,14 +13,13 @@ namespace {
 
 constexpr char kMagic[] = "QuorData";
 constexpr size_t kMagicSize = 8;
-constexpr int kChunkVersion = 5;
 constexpr size_t kOldTuningText = 300;
 constexpr int kHighQuality = 4;
 constexpr int kLastTuningSource = 2;
 constexpr int kOversamplingPerProgram = 1;
 constexpr float kTuningBaseLimit = 2.0f;
 
-void writeHeader(CByteWriter& out, const CChunkHeader& h)
+void writeHeader(CByteWriter& out, const CChunkHeader& h, int version)
 {
     out.u16(kChunkTimbres);
     out.u16(static_cast<uint16_t>(h.selectedTimbre));
@@ -31,11 +30,15 @@ void writeHeader(CByteWriter& out, const CChunkHeader& h)
     }
     out.u8(static_cast<uint8_t>(h.oscOversampling));
     out.u8(static_cast<uint8_t>(h.tuningSource));
-    if (h.tuningSource != 0)
+    if (h.tuningSource != 0 && version < kChunkVersion) {
+        out.text("");
+        h.mainTunings[0].writeChunk(out);
+    } else if (h.tuningSource != 0) {
         for (int t = 0; t < kChunkTimbres; ++t) {
             h.mainTunings[static_cast<size_t>(t)].writeChunk(out);
             h.destinationTunings[static_cast<size_t>(t)].writeChunk(out);
         }
+    }
     out.f32(h.tuningBase);
 }
 
@@ -84,16 +87,19 @@ bool readHeader(CByteReader& in, int version, CChunkHeader& h)
 
 } // namespace
 
-std::vector<uint8_t> buildChunk(const CChunkHeader* header, const std::vector<const CProgram*>& programs)
+std::vector<uint8_t> buildChunk(const CChunkHeader* header, const std::vector<const CProgram*>& programs,
+                                int version)
 {
+    if (version < kOldestWrittenChunkVersion || version > kChunkVersion)
+        version = kChunkVersion;
     CByteWriter out;
     out.raw(kMagic, kMagicSize);
     out.u16(kProgramFormat);
-    out.u16(kChunkVersion);
+    out.u16(static_cast<uint16_t>(version));
     out.u16(static_cast<uint16_t>(programs.size()));
     CByteWriter head;
     if (header)
-        writeHeader(head, *header);
+        writeHeader(head, *header, version);
     out.i32(static_cast<int32_t>(head.bytes().size()));
     out.raw(head.bytes().data(), head.bytes().size());
     for (const CProgram* p : programs)

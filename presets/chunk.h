@@ -12,6 +12,10 @@
 namespace quorvix {
 
 constexpr int kChunkTimbres = 4;
+// The version written for the host; factory banks are written with an older one.
+constexpr int kChunkVersion = 5;
+// The oldest version the writer can give: the first with the oversampling setting as a byte.
+constexpr int kOldestWrittenChunkVersion = 4;
 
 struct CChunkTimbre {
     int polyphony = kMaxPolyphony;
@@ -33,8 +37,11 @@ struct CChunkHeader {
     float tuningBase = 0.0f;
 };
 
-// A program chunk (header null: one record, H = 0) or a bank chunk of the given programs.
-std::vector<uint8_t> buildChunk(const CChunkHeader* header, const std::vector<const CProgram*>& programs);
+// A program chunk (header null: one record, H = 0) or a bank chunk of the given programs. Version
+// 4 keeps one tuning for every timbre (the first timbre's main tuning) behind an unused text;
+// versions outside 4..5 write version 5.
+std::vector<uint8_t> buildChunk(const CChunkHeader* header, const std::vector<const CProgram*>& programs,
+                                int version = kChunkVersion);
 
 struct CChunkReading {
     bool ok = false;

@@ -182,6 +182,28 @@ TEST(Chunk, BankRoundTripIsByteExact)
     EXPECT_FLOAT_EQ(r.header.tuningBase, -1.5f);
 }
 
+TEST(Chunk, Version4KeepsOneTuningForEveryTimbre)
+{
+    const CProgram sound = edited(2);
+    CChunkHeader header;
+    header.tuningSource = 2;
+    header.mainTunings[0].setFrequency(60, 250.0);
+    header.mainTunings[2].setFrequency(60, 300.0);
+    header.tuningBase = 0.5f;
+    const Bytes bytes = buildChunk(&header, {&sound}, 4);
+    EXPECT_EQ(bytes[10] | bytes[11] << 8, 4);
+    auto programs = std::make_unique<Programs>();
+    const CChunkReading r = read(bytes, *programs);
+    ASSERT_TRUE(r.ok);
+    EXPECT_TRUE(r.header.sharedTuning);
+    for (const CTuning& t : r.header.mainTunings)
+        EXPECT_EQ(t.frequency(60), 250.0) << "the first timbre's tuning for all";
+    EXPECT_FLOAT_EQ(r.header.tuningBase, 0.5f);
+
+    const Bytes unknown = buildChunk(&header, {&sound}, 3);
+    EXPECT_EQ(unknown[10] | unknown[11] << 8, 5) << "versions the writer cannot give are written as 5";
+}
+
 TEST(Chunk, ProgramChunkReplacesOnlyTheCurrentProgram)
 {
     const CProgram sound = edited(9);
