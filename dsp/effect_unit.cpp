@@ -16,7 +16,6 @@ constexpr float kTimeScale = 500.0f;
 constexpr float kDepthScale = 5.0f;
 constexpr float kGainScale = 0.98f;
 constexpr float kHeldChange = 0.01f;
-constexpr float kBeatsPerTimeStep = 0.008f;
 constexpr float kFullMix = 0.99f;
 constexpr float kActive = 0.01f;
 constexpr float kUnityLow = 0.99f;

@@ -42,11 +42,20 @@ constexpr int Spread = 7;
 constexpr int Mix = 8;
 } // namespace slot
 
+// Types 12..21 are the tempo-synchronised twins of 1..10.
+constexpr bool isSynchronisedEffect(int type) { return type >= effect::FirstSynchronised; }
+// The type a synchronised twin processes as; other types as they are.
+constexpr int plainEffectType(int type) { return isSynchronisedEffect(type) ? type - (effect::FirstSynchronised - 1) : type; }
+
+// One step of a synchronised type's time, in beats: time 125 is one beat.
+constexpr float kBeatsPerTimeStep = 0.008f;
+
 // A booster band's frequency for a normalized v: base x ratio^v Hz.
 struct CBandScale {
     float base;
     float ratio;
     float frequency(float v) const { return base * std::pow(ratio, v); }
+    double position(double hz) const { return std::log(hz / base) / std::log(ratio); }
 };
 constexpr CBandScale kLowBand {100.0f, 10.0f};
 constexpr CBandScale kMidBand {100.0f, 50.0f};
@@ -115,9 +124,9 @@ public:
     const CModDelay& modDelay(int channel) const { return m_modDelays[static_cast<size_t>(channel)]; }
 
 private:
-    bool synchronised() const { return m_type >= effect::FirstSynchronised; }
+    bool synchronised() const { return isSynchronisedEffect(m_type); }
     // The type the processing follows: a synchronised twin processes as its plain type.
-    int processingType() const { return synchronised() ? m_type - 11 : m_type; }
+    int processingType() const { return plainEffectType(m_type); }
     float lineFrequency(int time) const;
     float delayFrequency(int time) const;
     void reservePlainTimes();

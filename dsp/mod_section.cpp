@@ -163,6 +163,21 @@ float amountToNormalized(ESectionKind kind, int d, float a)
     }
 }
 
+const char* amountUnit(ESectionKind kind, int d)
+{
+    switch (amountKind(kind, d)) {
+    case EAmount::PitchSemitones:
+    case EAmount::Semitones:
+        return "st";
+    case EAmount::Hertz:
+        return "Hz";
+    case EAmount::Speed:
+        return "beats";
+    default:
+        return "";
+    }
+}
+
 const char* sourceName(int s) { return s >= 0 && s < kModSources ? kSourceNames[s] : kUnknown; }
 
 const char* combinerOperatorName(int op) { return op >= 0 && op < kCombinerOperators ? kOperatorNames[op] : kUnknown; }

@@ -81,6 +81,8 @@ float amountFromNormalized(ESectionKind kind, int destination, float x);
 // Frequency destinations whose amounts are semitones rather than Hz.
 bool amountInSemitones(ESectionKind kind, int destination);
 float amountToNormalized(ESectionKind kind, int destination, float amount);
+// The unit of a destination's amounts: "st", "Hz", "beats", or "" for plain values.
+const char* amountUnit(ESectionKind kind, int destination);
 const char* sourceName(int source);
 const char* combinerOperatorName(int op);
 

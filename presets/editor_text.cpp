@@ -19,6 +19,7 @@ namespace {
 
 constexpr float kNoteStep = 0.007874016f; // 1/127
 constexpr float kFineBeatStep = 0.0019607844f;
+constexpr int kBeatDetuneSteps = 256;
 constexpr double kOversamplingNoteFactor = 0.9988454217380301;
 constexpr float kMinusInfinityDb = -48.0f;
 constexpr float kMainVolumeRange = 70.0f;
@@ -183,7 +184,7 @@ std::string fineText(float v)
 {
     if (v < 0.5f)
         return printf1("%1.3f H", 2.0 * v);
-    return sixteenthsText(quantizeChoice(2.0f * v - 1.0f, 1, 256));
+    return sixteenthsText(beatDetuneSixteenths(v));
 }
 
 bool parseFine(CTyped& in, const CLastNote&, double, double& v)
@@ -192,7 +193,7 @@ bool parseFine(CTyped& in, const CLastNote&, double, double& v)
         double n = 0.0;
         if (!readBeatsAndParts(in, kSixteenths, n))
             return false;
-        v = n <= 0.0 ? 0.5 : (n <= 256.0 ? (n - 1.0) * kFineBeatStep + 0.5 : 1.0);
+        v = n <= 0.0 ? 0.5 : (n <= kBeatDetuneSteps ? beatDetuneValue(static_cast<int>(n)) : 1.0);
         return true;
     }
     double x = 0.0;
@@ -430,9 +431,6 @@ const std::map<int, CFormatter>& formatters()
 
 // ---- effect knobs ----------------------------------------------------------------------------
 
-// The band amount shown as the level of the gain it adds to the dry signal.
-double bandAmountLevel(float v) { return levelOfGain(levelGain(v) + 1.0); }
-
 const CBandScale& bandScale(EEffectKnobText format)
 {
     switch (format) {
@@ -446,6 +444,27 @@ const CBandScale& bandScale(EEffectKnobText format)
 }
 
 } // namespace
+
+float beatDetuneValue(int sixteenths) { return static_cast<float>((sixteenths - 1.0) * kFineBeatStep + 0.5); }
+
+int beatDetuneSixteenths(float value) { return quantizeChoice(2.0f * value - 1.0f, 1, kBeatDetuneSteps); }
+
+// The level of the gain the band adds to the dry signal, on the main volume's dB scale.
+double bandBoostDecibels(float value)
+{
+    return kMainVolumeRange * levelOfGain(levelGain(value) + 1.0) + kMinusInfinityDb;
+}
+
+float bandBoostValue(double decibels)
+{
+    const double level = (decibels - kMinusInfinityDb) / kMainVolumeRange;
+    const double gain = levelGain(level) - 1.0;
+    return gain <= 0.0 ? 0.0f : static_cast<float>(levelOfGain(gain));
+}
+
+double wetDecibels(float value) { return kWetRange * value - kWetRange; }
+
+float wetValue(double decibels) { return static_cast<float>((decibels + kWetRange) * kWetRead); }
 
 std::string noteName(int key)
 {
@@ -488,11 +507,11 @@ std::string effectKnobText(EEffectKnobText format, float v)
         return hertzText(bandScale(format).frequency(v));
     }
     case EEffectKnobText::DecibelWet: {
-        const float db = kWetRange * v - kWetRange;
+        const double db = wetDecibels(v);
         return db <= kMinusInfinityDb ? std::string("-oo dB") : printf1("%2.1f dB", db);
     }
     case EEffectKnobText::DecibelBand:
-        return printf1("%2.1f dB", std::max(0.0, kMainVolumeRange * bandAmountLevel(v) + kMinusInfinityDb));
+        return printf1("%2.1f dB", std::max(0.0, bandBoostDecibels(v)));
     case EEffectKnobText::ThirtySeconds:
         return beatsText(quantizeChoice(v, 0, 128), kThirtySeconds);
     case EEffectKnobText::Sixteenths:
@@ -527,7 +546,7 @@ bool parseEffectKnobText(EEffectKnobText format, const std::string& text, const 
         if (!parseFrequencyOrNote(in, lastNote, x))
             return false;
         const CBandScale& scale = bandScale(format);
-        v = x <= 0.0 ? 0.0 : std::log(x / scale.base) / std::log(scale.ratio);
+        v = x <= 0.0 ? 0.0 : scale.position(x);
         break;
     }
     case EEffectKnobText::DecibelWet:
@@ -537,15 +556,12 @@ bool parseEffectKnobText(EEffectKnobText format, const std::string& text, const 
         }
         if (!in.number(x))
             return false;
-        v = (x + kWetRange) * kWetRead;
+        v = wetValue(x);
         break;
     case EEffectKnobText::DecibelBand: {
         if (!in.number(x))
             return false;
-        // The inverse of the display: level b from dB, then the gain it stands for.
-        const double level = (x - kMinusInfinityDb) / kMainVolumeRange;
-        const double gain = levelGain(level) - 1.0;
-        v = gain <= 0.0 ? 0.0 : levelOfGain(gain);
+        v = bandBoostValue(x);
         break;
     }
     case EEffectKnobText::ThirtySeconds:

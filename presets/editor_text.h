@@ -35,6 +35,16 @@ bool parseEditorText(int number, const std::string& text, const CLastNote& lastN
                      float& value);
 
 std::string effectKnobText(EEffectKnobText format, float value);
+
+// The fine detune's beat range: a period of 1..256 sixteenths of a beat, and back.
+float beatDetuneValue(int sixteenths);
+int beatDetuneSixteenths(float value);
+// A booster band's amount shown as the boost it adds to the dry signal, in dB, and back.
+double bandBoostDecibels(float value);
+float bandBoostValue(double decibels);
+// The wet level of the mix knob (the booster's volume) in dB, and back; 0 is -oo.
+double wetDecibels(float value);
+float wetValue(double decibels);
 bool parseEffectKnobText(EEffectKnobText format, const std::string& text, const CLastNote& lastNote, float& value);
 
 // "C 3" for key 60: a letter of "CCDDEFFGGAAH", a sign of " # #  # # #", the octave key / 12 - 2.
