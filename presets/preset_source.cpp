@@ -22,6 +22,20 @@ constexpr const char* kCategoryNames[kCategoryCount] = {
 // Names the plug-in shows with the program number appended.
 constexpr const char* kReservedNames[] = {"Init", "Randomized"};
 
+// The sound as its stored record holds it: a float that a record stores converted (the resonance
+// as 16 r + 1) reads back a hair away from the written value. The name stays as written.
+CProgram asStored(const CProgram& p)
+{
+    CByteWriter out;
+    writeProgramRecord(out, p);
+    CByteReader in(out.bytes());
+    CProgram read;
+    if (!readProgramRecord(in, kProgramFormat, read))
+        return p;
+    read.name = p.name;
+    return read;
+}
+
 struct CEntry {
     std::string key;
     std::vector<CToken> value;
@@ -128,6 +142,7 @@ private:
             if (!applySetting(e.key, e.value, program, error))
                 fail(e.line, e.key + ": " + error);
         }
+        program = asStored(program);
         m_entries.clear();
         m_inProgram = false;
     }

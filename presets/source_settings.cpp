@@ -305,15 +305,19 @@ bool readSegment(CTokenReader& in, int clockKind, CSegmentText& segment, std::st
     return true;
 }
 
-// The handles of a curved segment in the envelope's stored levels (0..1).
+// The handles of a curved segment in the envelope's stored levels (0..1). Fast and slow give the
+// steep handle three times the mean slope and the flat one a length that balances it, so the
+// curve's timing is not warped: fast runs as 1 - (1 - t)^3, slow as t^3 (for a full change).
 void curveSegment(CEnvelopePoint& point, const CSegmentText& s, double change, double levelScale)
 {
-    constexpr double kThird = 1.0 / 3.0;
+    constexpr double kSteep = 0.3;      // fraction of the segment
+    constexpr double kSteepRise = 0.9;  // of the change: three times the mean slope
+    constexpr double kFlat = 0.95;      // about the steep handle's length for a full change
     double h[4] = {s.handles[0], s.handles[1] * levelScale, s.handles[2], s.handles[3] * levelScale};
     if (s.curve == ECurve::Fast)
-        h[0] = kThird, h[1] = change, h[2] = -kThird, h[3] = 0.0;
+        h[0] = kSteep, h[1] = kSteepRise * change, h[2] = -kFlat, h[3] = 0.0;
     else if (s.curve == ECurve::Slow)
-        h[0] = kThird, h[1] = 0.0, h[2] = -kThird, h[3] = -change;
+        h[0] = kFlat, h[1] = 0.0, h[2] = -kSteep, h[3] = -kSteepRise * change;
     point.curved = true;
     point.startDx = static_cast<float>(h[0] * point.time);
     point.startDy = static_cast<float>(h[1]);
@@ -386,6 +390,14 @@ bool readEnvelope(CTokenReader& in, CEnvelopeShape& shape, std::string& error)
     double before = 0.0, after = 0.0;
     for (int k = 0; k < last; ++k)
         (k < end ? before : after) += segments[static_cast<size_t>(k)].beats;
+    // The table holds a value per 1/16 beat: a sustain point within the first cell skips the
+    // points before it, and a note that starts at 0 there ends at once.
+    if (end > 0 && before < 1.0 / kSixteenthsPerBeat) {
+        error = "the " + std::string(sustain >= 0 ? "sustain point" : "loop end") +
+                " comes within the first 1/16 beat of the sync (" + number(before) +
+                " beats): the points before it would never sound";
+        return false;
+    }
     if (before > kEnvelopeBeats || after > kEnvelopeBeats) {
         error = "an envelope runs at most " + number(kEnvelopeBeats) + " beats of its sync up to its " +
                 (sustain >= 0 ? "sustain point" : "loop end") + " and as many after it, not " + number(before) +

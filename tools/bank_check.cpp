@@ -41,6 +41,21 @@ int main(int argc, char** argv)
                     m.centroidHz);
         std::fflush(stdout);
     }
+    // The nearest other program by spectrum and by level curve, for telling sounds apart.
+    for (size_t i = 0; i < measures.size(); ++i) {
+        size_t bySpectrum = i, byEnvelope = i;
+        double spectrum = 1e9, envelope = 1e9;
+        for (size_t j = 0; j < measures.size(); ++j) {
+            if (j == i)
+                continue;
+            if (spectrumDistance(measures[i], measures[j]) < spectrum)
+                spectrum = spectrumDistance(measures[i], measures[j]), bySpectrum = j;
+            if (envelopeDistance(measures[i], measures[j]) < envelope)
+                envelope = envelopeDistance(measures[i], measures[j]), byEnvelope = j;
+        }
+        std::printf("%3zu nearest spectrum %3zu (%.1f dB), level curve %3zu (%.1f dB)\n", i, bySpectrum, spectrum,
+                    byEnvelope, envelope);
+    }
     const std::vector<std::string> failures = bankFailures(bank, measures);
     for (const std::string& f : failures)
         std::cout << f << "\n";

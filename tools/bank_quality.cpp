@@ -311,9 +311,16 @@ std::vector<std::pair<size_t, std::string>> loudnessFailures(const std::vector<C
     return failures;
 }
 
+double spectrumDistance(const CProgramMeasures& a, const CProgramMeasures& b) { return meanDifference(a.bands, b.bands); }
+
+double envelopeDistance(const CProgramMeasures& a, const CProgramMeasures& b)
+{
+    return meanDifference(a.envelope, b.envelope);
+}
+
 bool soundAlike(const CProgramMeasures& a, const CProgramMeasures& b)
 {
-    return meanDifference(a.bands, b.bands) < kAlikeDb && meanDifference(a.envelope, b.envelope) < kAlikeDb;
+    return spectrumDistance(a, b) < kAlikeDb && envelopeDistance(a, b) < kAlikeDb;
 }
 
 std::vector<std::string> bankFailures(const CSourceBank& bank, const std::vector<CProgramMeasures>& measures)

@@ -40,7 +40,10 @@ std::vector<std::string> programFailures(const CSourceProgram& program, const CP
 std::vector<std::pair<size_t, std::string>> loudnessFailures(const std::vector<CProgramMeasures>& bank,
                                                              double& bankMedian);
 
-// Two programs sound alike: neither their spectra nor their level curves differ clearly.
+// Mean differences in dB of two programs' spectra and of their level curves; two programs sound
+// alike when neither differs clearly.
+double spectrumDistance(const CProgramMeasures& a, const CProgramMeasures& b);
+double envelopeDistance(const CProgramMeasures& a, const CProgramMeasures& b);
 bool soundAlike(const CProgramMeasures& a, const CProgramMeasures& b);
 
 // Every failure of a bank as "bank S program N "name": rule" lines.

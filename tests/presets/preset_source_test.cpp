@@ -116,8 +116,9 @@ filtermod.env1 = 0 [1 beat] { 1 [0.5 beats] -1 [0.5 beats curve 0.25 0.5 -0.25 0
     EXPECT_NEAR(a.points[2].time, 4.0f, 1e-6f);
     EXPECT_FLOAT_EQ(a.points[2].value, 0.6f);
     EXPECT_TRUE(a.points[1].curved);
-    EXPECT_NEAR(a.points[1].startDx, 1.0f, 1e-6f) << "a third of the segment";
-    EXPECT_NEAR(a.points[1].startDy, -0.4f, 1e-6f) << "fast: the start handle takes the whole change";
+    EXPECT_NEAR(a.points[1].startDx, 0.9f, 1e-6f) << "fast: a steep start handle";
+    EXPECT_NEAR(a.points[1].startDy, -0.36f, 1e-6f);
+    EXPECT_NEAR(a.points[1].endDx, -2.85f, 1e-5f) << "and a long flat end handle";
     EXPECT_FLOAT_EQ(a.points[1].endDy, 0.0f);
 
     const CEnvelopeShape& f = p.filterModulation.envelopes[0];
@@ -178,9 +179,10 @@ TEST(PresetSource, ErrorsNameTheLineAndTheFault)
         {"amp.env.sync = \"MIDI\"", "at \"120 BPM\" instead of \"MIDI\""},
         {"play.pitchBend = 12 st", "a bank cannot change them"},
         {"amp.env = 0 [5 ms] 1 [300 ms] 0", "either a sustain point"},
-        {"amp.env = 0 [5 ms] 1 | [2 s] 0", "at most 16 beats"},
+        {"amp.env = 0 [50 ms] 1 | [2 s] 0", "at most 16 beats"},
+        {"amp.env = 0 [5 ms] 1 | [20 ms] 0", "within the first 1/16 beat"},
         {"amp.env = 0 [5 ms] 1.5 | [2 ms] 0", "level 1.5 is outside 0..1"},
-        {"amp.env = 0 [5 ms curve 2 0 -0.3 0] 1 | [20 ms] 0", "the curve of segment 0 does not fit"},
+        {"amp.env = 0 [10 ms curve 2 0 -0.3 0] 1 | [20 ms] 0", "the curve of segment 0 does not fit"},
         {"oscmod.env1 = 0 [100 ms] 1 |", "needs a fixed-rate sync"},
         {"fx1.mix = 50 %", "has no meaning while the type is \"None\""},
         {"oscmod.comb1 = \"Velocity\" -> \"Pitch (1)\" 0.5", "is in st"},
@@ -232,6 +234,10 @@ TEST(PresetSource, TheStructureOfABank)
     EXPECT_EQ(bank.programs[0].line, 3);
     EXPECT_EQ(bank.programs[1].category, ECategory::Percussion);
     EXPECT_FALSE(bank.programs[1].drone);
+
+    // A name too long is kept whole for the bank check to refuse.
+    ASSERT_TRUE(readPresetSource("bank 8 \"Quorvix V1\"\nprogram \"A Name Longer Than 24 Chars\" pad\n", bank).empty());
+    EXPECT_EQ(bank.programs[0].program.name, "A Name Longer Than 24 Chars");
 }
 
 // A bank of 64 programs named "P0".."P63", each a different filter level and cutoff.
