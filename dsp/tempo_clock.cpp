@@ -16,6 +16,15 @@ constexpr int kFixedReplacement[kFirstFixedKind] = {8, 9, 10, 10, 11, 7, 7};
 
 } // namespace
 
+bool clockFollowsHost(int kind) { return kind >= 0 && kind < kFirstFixedKind; }
+
+int fixedClockKind(int kind) { return clockFollowsHost(kind) ? kFixedReplacement[kind] : kind; }
+
+float fixedClockRate(int kind)
+{
+    return kind >= kFirstFixedKind && kind < kTempoClockKinds ? kRates[kind] : 0.0f;
+}
+
 CTempoClock::CTempoClock() : m_kind(kDefaultKind) { recompute(); }
 
 void CTempoClock::setKind(int kind)
@@ -40,13 +49,9 @@ void CTempoClock::setHostTempo(float beatsPerSecond)
     recompute();
 }
 
-void CTempoClock::toFixedRate()
-{
-    if (followsHost())
-        setKind(kFixedReplacement[m_kind]);
-}
+void CTempoClock::toFixedRate() { setKind(fixedClockKind(m_kind)); }
 
-bool CTempoClock::followsHost() const { return m_kind < kFirstFixedKind; }
+bool CTempoClock::followsHost() const { return clockFollowsHost(m_kind); }
 
 float CTempoClock::rate() const { return kRates[m_kind]; }
 

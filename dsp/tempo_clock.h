@@ -6,6 +6,14 @@ namespace quorvix {
 
 constexpr int kTempoClockKinds = 13;
 
+// Kinds 0 to 6 follow the host tempo; kinds outside 0..12 count as fixed.
+bool clockFollowsHost(int kind);
+// The fixed kind that replaces a host-relative one (factory presets do not follow the host);
+// fixed kinds as they are.
+int fixedClockKind(int kind);
+// Beats per second of a fixed kind; 0 for a kind that follows the host.
+float fixedClockRate(int kind);
+
 class CTempoClock {
 public:
     // A new clock runs at "120 BPM".

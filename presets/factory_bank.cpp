@@ -41,21 +41,6 @@ uint32_t big(const uint8_t* p)
     return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | uint32_t(p[3]);
 }
 
-int fixedRate(int kind)
-{
-    CTempoClock clock;
-    clock.setKind(kind);
-    clock.toFixedRate();
-    return clock.kind();
-}
-
-bool followsHost(int kind)
-{
-    CTempoClock clock;
-    clock.setKind(kind);
-    return clock.followsHost();
-}
-
 // The header of the start state: timbre 1 on program 0, the others on 63.
 CChunkHeader startHeader()
 {
@@ -123,10 +108,10 @@ const uint8_t* storedBankChunk(const uint8_t* bytes, size_t size, size_t& chunkS
 
 void adjustFactoryProgram(CProgram& p)
 {
-    if (followsHost(p.oscillators[0].syncKind))
+    if (clockFollowsHost(p.oscillators[0].syncKind))
         for (COscillatorSettings& o : p.oscillators)
-            o.syncKind = fixedRate(o.syncKind);
-    p.amplitudeEnvelope.clockKind = fixedRate(p.amplitudeEnvelope.clockKind);
+            o.syncKind = fixedClockKind(o.syncKind);
+    p.amplitudeEnvelope.clockKind = fixedClockKind(p.amplitudeEnvelope.clockKind);
     p.level.portamento = kFactoryPortamento;
     p.portamentoSync = kFactoryPortamentoSync;
     p.level.pitchBendRange = kFactoryBendRange;

@@ -25,6 +25,8 @@ constexpr double kPercent = 100.0;
 constexpr double kDegrees = 360.0;
 constexpr double kMillisecondsPerSecond = 1000.0;
 constexpr double kSixteenthsPerBeat = 16.0;
+constexpr double kLastFine = 0.49999;     // the fine detune's last value below the beat range
+constexpr double kBeatingSteps = 256.0;   // sixteenths of the longest beating
 // Key tracking in percent: 100 % moves the cutoff an octave per octave (1/12 per key).
 constexpr double kKeyTrackPercent = 1200.0;
 constexpr double kValueLimit = 2.0; // combiner values a..d
@@ -91,44 +93,38 @@ CUnit normalized(const char* name, double factor)
             [factor](double v, const CProgram&) { return v * factor; }};
 }
 
-// Beats per second of a clock kind with a fixed rate, or 0 when it follows the host.
-double fixedBeatsPerSecond(int kind)
+std::string needsFixedClock(int kind, const std::string& unit)
 {
-    CTempoClock clock;
-    clock.setKind(kind);
-    return clock.followsHost() ? 0.0 : clock.rate();
+    if (fixedClockRate(kind) > 0.0f)
+        return "";
+    return "\"" + unit + "\" needs a fixed-rate sync; this one runs at \"" + syncKindName(kind) + "\" (write beats)";
 }
 
-std::string needsFixedClock(int kind, const char* unit)
-{
-    if (fixedBeatsPerSecond(kind) > 0.0)
-        return "";
-    return std::string("\"") + unit + "\" needs a fixed-rate sync; this one runs at \"" + syncKindName(kind) +
-           "\" (write beats)";
-}
+// Seconds per unit of the times a fixed-rate clock's values may be written in.
+double secondsPer(const std::string& unit) { return unit == "ms" ? 1.0 / kMillisecondsPerSecond : 1.0; }
 
 using ClockOf = std::function<int(const CProgram&)>;
 
-// A time in beats of a clock, written in seconds times per (1 for s, 1000 for ms).
-CUnit clockTime(int n, const char* name, double per, ClockOf clock)
+// A time the parameter holds in beats of a fixed-rate clock, written in ms or s.
+CUnit clockTime(int n, const char* name, ClockOf clock)
 {
     return {name,
-            [n, per, clock](double t, const CProgram& p) {
-                return normalizedValue(n, t / per * fixedBeatsPerSecond(clock(p)));
+            [n, name, clock](double t, const CProgram& p) {
+                return normalizedValue(n, t * secondsPer(name) * fixedClockRate(clock(p)));
             },
-            [n, per, clock](double v, const CProgram& p) {
-                return engineValue(n, static_cast<float>(v)) / fixedBeatsPerSecond(clock(p)) * per;
+            [n, name, clock](double v, const CProgram& p) {
+                return engineValue(n, static_cast<float>(v)) / fixedClockRate(clock(p)) / secondsPer(name);
             },
             [name, clock](const CProgram& p) { return needsFixedClock(clock(p), name); }};
 }
 
-// A rate in Hz of something that lasts the parameter's beats per cycle.
+// A rate in Hz of something that lasts the parameter's beats per cycle of a fixed-rate clock.
 CUnit clockRate(int n, ClockOf clock)
 {
     return {"Hz",
-            [n, clock](double hz, const CProgram& p) { return normalizedValue(n, fixedBeatsPerSecond(clock(p)) / hz); },
+            [n, clock](double hz, const CProgram& p) { return normalizedValue(n, fixedClockRate(clock(p)) / hz); },
             [n, clock](double v, const CProgram& p) {
-                return fixedBeatsPerSecond(clock(p)) / engineValue(n, static_cast<float>(v));
+                return fixedClockRate(clock(p)) / engineValue(n, static_cast<float>(v));
             },
             [clock](const CProgram& p) { return needsFixedClock(clock(p), "Hz"); }};
 }
@@ -242,11 +238,8 @@ Reader fixedSyncReader(const char* what, std::function<void(CProgram&, int)> sto
         int kind = 0;
         if (!readChoice(in, kSyncKindCount, syncKindName, kind, error))
             return false;
-        if (fixedBeatsPerSecond(kind) <= 0.0) {
-            CTempoClock clock;
-            clock.setKind(kind);
-            clock.toFixedRate();
-            error = std::string("a factory load plays ") + what + " at \"" + syncKindName(clock.kind()) +
+        if (clockFollowsHost(kind)) {
+            error = std::string("a factory load plays ") + what + " at \"" + syncKindName(fixedClockKind(kind)) +
                     "\" instead of \"" + syncKindName(kind) + "\"; write a fixed rate";
             return false;
         }
@@ -275,10 +268,10 @@ bool readSegment(CTokenReader& in, int clockKind, CSegmentText& segment, std::st
         return false;
     }
     if (unit == "ms" || unit == "s") {
-        error = needsFixedClock(clockKind, unit.c_str());
+        error = needsFixedClock(clockKind, unit);
         if (!error.empty())
             return false;
-        segment.beats = t / (unit == "ms" ? kMillisecondsPerSecond : 1.0) * fixedBeatsPerSecond(clockKind);
+        segment.beats = t * secondsPer(unit) * fixedClockRate(clockKind);
     } else if (unit == "beats" || unit == "beat") {
         segment.beats = t;
     } else {
@@ -491,7 +484,7 @@ CUnit synchronisedTime(int n)
 CUnit bandFrequency(const CBandScale& scale)
 {
     return {"Hz", [&scale](double hz, const CProgram&) { return hz > 0.0 ? scale.position(hz) : -1.0; },
-            [&scale](double v, const CProgram&) { return static_cast<double>(scale.frequency(static_cast<float>(v))); }};
+            [&scale](double v, const CProgram&) { return double(scale.frequency(static_cast<float>(v))); }};
 }
 
 CUnit bandBoost()
@@ -608,6 +601,30 @@ const CModulationSettings& section(const CProgram& p, ESectionKind kind)
     return kind == ESectionKind::Oscillator ? p.oscillatorModulation : p.filterModulation;
 }
 
+// A field of a block of the program.
+template <typename Block, typename T>
+Field<T> fieldOf(std::function<Block&(CProgram&)> block, T Block::*member)
+{
+    return [block, member](CProgram& p) -> T& { return block(p).*member; };
+}
+
+CUnit percent(int n) { return scaled(n, "%", kPercent); }
+
+// Below one semitone a fine detune of 2v semitones; in beats the period of a tempo-locked beating.
+std::vector<CUnit> fineDetuneUnits()
+{
+    const CUnit semitones {"st", [](double st, const CProgram&) { return std::clamp(st / 2.0, 0.0, kLastFine); },
+                           [](double v, const CProgram&) { return 2.0 * v; }};
+    const CUnit beating {
+        "beats",
+        [](double beats, const CProgram&) {
+            const long steps = std::lround(std::clamp(beats * kSixteenthsPerBeat, 1.0, kBeatingSteps));
+            return static_cast<double>(beatDetuneValue(static_cast<int>(steps)));
+        },
+        [](double v, const CProgram&) { return beatDetuneSixteenths(static_cast<float>(v)) / kSixteenthsPerBeat; }};
+    return {semitones, beating};
+}
+
 class CSettings {
 public:
     CSettings()
@@ -628,76 +645,85 @@ public:
 
 private:
     void add(const std::string& key, Reader r, int order = Values) { m_settings[key] = {order, std::move(r)}; }
+    template <typename T>
+    void number(const std::string& key, int n, std::vector<CUnit> units, Field<T> field)
+    {
+        add(key, numberReader<T>(n, std::move(units), std::move(field)));
+    }
+    void choice(const std::string& key, int count, std::function<const char*(int)> names, Field<int> field,
+                int order = Values)
+    {
+        add(key, choiceReader(count, std::move(names), std::move(field)), order);
+    }
+    void onOff(const std::string& key, Field<bool> field, int order = Values)
+    {
+        add(key, switchReader(std::move(field)), order);
+    }
 
     void addOscillators()
     {
+        using O = COscillatorSettings;
         for (size_t i = 0; i < kOscillatorCount; ++i) {
             const std::string o = "osc" + std::to_string(i + 1) + ".";
             const int n = kOscillatorFirst[i];
-            auto osc = [i](CProgram& p) -> COscillatorSettings& { return p.oscillators[i]; };
-            add(o + "wave1", choiceReader(kOscillatorWaveCount, waveName, [osc](CProgram& p) -> int& { return osc(p).wave1; }));
-            add(o + "wave2", choiceReader(kOscillatorWaveCount, waveName, [osc](CProgram& p) -> int& { return osc(p).wave2; }));
-            add(o + "pulse", numberReader<float>(n + 2, {scaled(n + 2, "%", kPercent)}, [osc](CProgram& p) -> float& { return osc(p).pulse; }));
-            add(o + "symmetry", numberReader<float>(n + 3, {scaled(n + 3, "%", kPercent)}, [osc](CProgram& p) -> float& { return osc(p).symmetry; }));
-            add(o + "phase", numberReader<float>(n + 4, {scaled(n + 4, "deg", kDegrees)}, [osc](CProgram& p) -> float& { return osc(p).phase; }));
-            add(o + "coarse", numberReader<int>(n + 5, {same(n + 5, "st")}, [osc](CProgram& p) -> int& { return osc(p).coarse; }));
-            // Below one semitone a fine detune; in beats the period of a tempo-locked beating.
-            const CUnit semitones {"st", [](double st, const CProgram&) { return std::clamp(st / 2.0, 0.0, 0.49999); },
-                                   [](double v, const CProgram&) { return 2.0 * v; }};
-            const CUnit beating {"beats",
-                                 [](double beats, const CProgram&) {
-                                     const long steps = std::lround(std::clamp(beats * kSixteenthsPerBeat, 1.0, 256.0));
-                                     return static_cast<double>(beatDetuneValue(static_cast<int>(steps)));
-                                 },
-                                 [](double v, const CProgram&) {
-                                     return beatDetuneSixteenths(static_cast<float>(v)) / kSixteenthsPerBeat;
-                                 }};
-            add(o + "fine", numberReader<float>(n + 6, {semitones, beating}, [osc](CProgram& p) -> float& { return osc(p).fine; }));
-            add(o + "weight", numberReader<float>(n + 7, {scaled(n + 7, "%", kPercent)},
-                                                  [i](CProgram& p) -> float& { return p.combination.weights[i]; }));
+            const std::function<O&(CProgram&)> osc = [i](CProgram& p) -> O& { return p.oscillators[i]; };
+            choice(o + "wave1", kOscillatorWaveCount, waveName, fieldOf(osc, &O::wave1));
+            choice(o + "wave2", kOscillatorWaveCount, waveName, fieldOf(osc, &O::wave2));
+            number(o + "pulse", n + 2, {percent(n + 2)}, fieldOf(osc, &O::pulse));
+            number(o + "symmetry", n + 3, {percent(n + 3)}, fieldOf(osc, &O::symmetry));
+            number(o + "phase", n + 4, {scaled(n + 4, "deg", kDegrees)}, fieldOf(osc, &O::phase));
+            number(o + "coarse", n + 5, {same(n + 5, "st")}, fieldOf(osc, &O::coarse));
+            number(o + "fine", n + 6, fineDetuneUnits(), fieldOf(osc, &O::fine));
+            number<float>(o + "weight", n + 7, {percent(n + 7)},
+                          [i](CProgram& p) -> float& { return p.combination.weights[i]; });
         }
         add("osc.sync", fixedSyncReader("the oscillators' beat detune", [](CProgram& p, int kind) {
                 for (COscillatorSettings& o : p.oscillators)
                     o.syncKind = kind;
             }), Clocks);
-        add("osc.mix12", choiceReader(kOperatorCount, operatorName, [](CProgram& p) -> int& { return p.combination.operatorA; }));
-        add("osc.mix3", choiceReader(kOperatorCount, operatorName, [](CProgram& p) -> int& { return p.combination.operatorB; }));
-        add("osc.oversampling", choiceReader(kOversamplingModeCount, oversamplingModeName,
-                                             [](CProgram& p) -> int& { return p.oversampling.mode; }));
-        add("osc.oversamplingOctaves", numberReader<float>(186, {same(186, "oct")}, [](CProgram& p) -> float& { return p.oversampling.octaves; }));
+        const std::function<CCombinationSettings&(CProgram&)> mix = [](CProgram& p) -> auto& { return p.combination; };
+        choice("osc.mix12", kOperatorCount, operatorName, fieldOf(mix, &CCombinationSettings::operatorA));
+        choice("osc.mix3", kOperatorCount, operatorName, fieldOf(mix, &CCombinationSettings::operatorB));
+        using S = COversamplingSettings;
+        const std::function<S&(CProgram&)> over = [](CProgram& p) -> S& { return p.oversampling; };
+        choice("osc.oversampling", kOversamplingModeCount, oversamplingModeName, fieldOf(over, &S::mode));
+        number("osc.oversamplingOctaves", 186, {same(186, "oct")}, fieldOf(over, &S::octaves));
     }
 
     void addModulation(const std::string& prefix, ESectionKind kind)
     {
+        using L = CModOscillatorSettings;
         const size_t sectionIndex = kind == ESectionKind::Oscillator ? 0 : 1;
         for (size_t k = 0; k < 2; ++k) {
             const std::string o = prefix + "lfo" + std::to_string(k + 1) + ".";
             const int n = kLfoFirst[sectionIndex][k];
-            auto lfo = [kind, k](CProgram& p) -> CModOscillatorSettings& { return section(p, kind).oscillators[k]; };
+            const std::function<L&(CProgram&)> lfo = [kind, k](CProgram& p) -> L& {
+                return section(p, kind).oscillators[k];
+            };
             const ClockOf clock = [kind, k](const CProgram& p) { return section(p, kind).oscillators[k].syncKind; };
-            add(o + "wave", choiceReader(kModOscillatorWaveCount, waveName, [lfo](CProgram& p) -> int& { return lfo(p).wave; }));
-            add(o + "once", switchReader([lfo](CProgram& p) -> bool& { return lfo(p).once; }));
-            add(o + "sync", choiceReader(kSyncKindCount, syncKindName, [lfo](CProgram& p) -> int& { return lfo(p).syncKind; }), Clocks);
-            add(o + "speed", numberReader<float>(n + 3, {same(n + 3, "beats"), clockRate(n + 3, clock)},
-                                                 [lfo](CProgram& p) -> float& { return lfo(p).speed; }));
-            const Reader phase = numberReader<float>(n + 4, {scaled(n + 4, "deg", kDegrees)}, [lfo](CProgram& p) -> float& { return lfo(p).phase; });
+            choice(o + "wave", kModOscillatorWaveCount, waveName, fieldOf(lfo, &L::wave));
+            onOff(o + "once", fieldOf(lfo, &L::once));
+            choice(o + "sync", kSyncKindCount, syncKindName, fieldOf(lfo, &L::syncKind), Clocks);
+            number(o + "speed", n + 3, {same(n + 3, "beats"), clockRate(n + 3, clock)}, fieldOf(lfo, &L::speed));
+            const Reader phase = numberReader<float>(n + 4, {scaled(n + 4, "deg", kDegrees)}, fieldOf(lfo, &L::phase));
             add(o + "phase", [phase, lfo](CTokenReader& in, CProgram& p, std::string& error) {
                 if (!in.keyword("random"))
                     return phase(in, p, error);
                 lfo(p).phase = kRandomPhase;
                 return true;
             });
-            add(o + "delayMode", choiceReader(kDelayModeCount, delayModeName, [lfo](CProgram& p) -> int& { return lfo(p).delayMode; }));
-            add(o + "delay", numberReader<float>(n + 6,
-                                                 {same(n + 6, "beats"), clockTime(n + 6, "ms", kMillisecondsPerSecond, clock),
-                                                  clockTime(n + 6, "s", 1.0, clock)},
-                                                 [lfo](CProgram& p) -> float& { return lfo(p).delay; }));
+            choice(o + "delayMode", kDelayModeCount, delayModeName, fieldOf(lfo, &L::delayMode));
+            const std::vector<CUnit> delayUnits = {same(n + 6, "beats"), clockTime(n + 6, "ms", clock),
+                                                   clockTime(n + 6, "s", clock)};
+            number(o + "delay", n + 6, delayUnits, fieldOf(lfo, &L::delay));
         }
         for (size_t k = 0; k < 2; ++k) {
             const std::string e = prefix + "env" + std::to_string(k + 1);
-            auto env = [kind, k](CProgram& p) -> CEnvelopeShape& { return section(p, kind).envelopes[k]; };
-            addEnvelope(e, env, choiceReader(kSyncKindCount, syncKindName, [env](CProgram& p) -> int& { return env(p).clockKind; }));
-            add(e + ".bipolar", switchReader([env](CProgram& p) -> bool& { return env(p).bipolar; }), Clocks);
+            const std::function<CEnvelopeShape&(CProgram&)> env = [kind, k](CProgram& p) -> CEnvelopeShape& {
+                return section(p, kind).envelopes[k];
+            };
+            addEnvelope(e, env, choiceReader(kSyncKindCount, syncKindName, fieldOf(env, &CEnvelopeShape::clockKind)));
+            onOff(e + ".bipolar", fieldOf(env, &CEnvelopeShape::bipolar), Clocks);
         }
         for (size_t c = 0; c < kCombiners; ++c)
             add(prefix + "comb" + std::to_string(c + 1), [kind, c](CTokenReader& in, CProgram& p, std::string& error) {
@@ -716,56 +742,65 @@ private:
             });
     }
 
-    void addEnvelope(const std::string& key, std::function<CEnvelopeShape&(CProgram&)> env, Reader sync)
+    void addEnvelope(const std::string& key, const std::function<CEnvelopeShape&(CProgram&)>& env, Reader sync)
     {
-        add(key, [env](CTokenReader& in, CProgram& p, std::string& error) { return readEnvelope(in, env(p), error); }, Shapes);
+        add(key, [env](CTokenReader& in, CProgram& p, std::string& error) { return readEnvelope(in, env(p), error); },
+            Shapes);
         add(key + ".sync", std::move(sync), Clocks);
-        add(key + ".release", switchReader([env](CProgram& p) -> bool& { return env(p).release; }), Clocks);
+        onOff(key + ".release", fieldOf(env, &CEnvelopeShape::release), Clocks);
     }
 
     void addShaperAndFilter()
     {
-        add("shaper.shape1", choiceReader(kShapeCount, [](int i) { return shapeName(i, false); },
-                                          [](CProgram& p) -> int& { return p.shaperTable.shape1; }));
-        add("shaper.shape2", choiceReader(kShapeCount, [](int i) { return shapeName(i, true); },
-                                          [](CProgram& p) -> int& { return p.shaperTable.shape2; }));
-        add("shaper.param", numberReader<float>(98, {scaled(98, "%", kPercent)}, [](CProgram& p) -> float& { return p.shaperTable.parameter; }));
-        add("shaper.smooth", numberReader<float>(99, {scaled(99, "%", kPercent)}, [](CProgram& p) -> float& { return p.shaperTable.smooth; }));
-        add("shaper.gain", numberReader<float>(100, {decibels(100)}, [](CProgram& p) -> float& { return p.shaper.gain; }));
-        add("shaper.position", numberReader<float>(101, {same(101, "")}, [](CProgram& p) -> float& { return p.shaper.position; }));
-        add("shaper.postFilter", switchReader([](CProgram& p) -> bool& { return p.shaper.postFilter; }));
-        add("shaper.limiter", switchReader([](CProgram& p) -> bool& { return p.shaper.limiter; }));
-        add("shaper.mix", numberReader<float>(104, {scaled(104, "%", kPercent)}, [](CProgram& p) -> float& { return p.shaper.mix; }));
+        using T = CShaperTableSettings;
+        using V = CShaperVoiceSettings;
+        const std::function<T&(CProgram&)> table = [](CProgram& p) -> T& { return p.shaperTable; };
+        const std::function<V&(CProgram&)> shaper = [](CProgram& p) -> V& { return p.shaper; };
+        choice("shaper.shape1", kShapeCount, [](int i) { return shapeName(i, false); }, fieldOf(table, &T::shape1));
+        choice("shaper.shape2", kShapeCount, [](int i) { return shapeName(i, true); }, fieldOf(table, &T::shape2));
+        number("shaper.param", 98, {percent(98)}, fieldOf(table, &T::parameter));
+        number("shaper.smooth", 99, {percent(99)}, fieldOf(table, &T::smooth));
+        number("shaper.gain", 100, {decibels(100)}, fieldOf(shaper, &V::gain));
+        number("shaper.position", 101, {same(101, "")}, fieldOf(shaper, &V::position));
+        onOff("shaper.postFilter", fieldOf(shaper, &V::postFilter));
+        onOff("shaper.limiter", fieldOf(shaper, &V::limiter));
+        number("shaper.mix", 104, {percent(104)}, fieldOf(shaper, &V::mix));
 
-        add("filter.type", choiceReader(kFilterTypeCount, filterTypeName, [](CProgram& p) -> int& { return p.filter.type; }));
-        add("filter.level", numberReader<int>(106, {same(106, "")}, [](CProgram& p) -> int& { return p.filter.level; }));
-        add("filter.param", numberReader<float>(107, {scaled(107, "%", kPercent)}, [](CProgram& p) -> float& { return p.filter.parameter; }));
-        add("filter.cutoff", numberReader<float>(108, {same(108, "Hz")}, [](CProgram& p) -> float& { return p.filter.frequency; }));
-        add("filter.resWeight", numberReader<float>(109, {scaled(109, "%", kPercent)}, [](CProgram& p) -> float& { return p.filter.resonanceWeight; }));
-        add("filter.resSeparate", switchReader([](CProgram& p) -> bool& { return p.filter.separate; }));
-        add("filter.resFrequency", numberReader<float>(111, {same(111, "Hz")}, [](CProgram& p) -> float& { return p.filter.resonanceFrequency; }));
+        using F = CFilterSettings;
+        const std::function<F&(CProgram&)> filter = [](CProgram& p) -> F& { return p.filter; };
+        choice("filter.type", kFilterTypeCount, filterTypeName, fieldOf(filter, &F::type));
+        number("filter.level", 106, {same(106, "")}, fieldOf(filter, &F::level));
+        number("filter.param", 107, {percent(107)}, fieldOf(filter, &F::parameter));
+        number("filter.cutoff", 108, {same(108, "Hz")}, fieldOf(filter, &F::frequency));
+        number("filter.resWeight", 109, {percent(109)}, fieldOf(filter, &F::resonanceWeight));
+        onOff("filter.resSeparate", fieldOf(filter, &F::separate));
+        number("filter.resFrequency", 111, {same(111, "Hz")}, fieldOf(filter, &F::resonanceFrequency));
         // Written as the knob shows it; the engine holds its square.
-        add("filter.resonance", numberReader<float>(112, {normalized("", 1.0)}, [](CProgram& p) -> float& { return p.filter.resonance; }));
-        add("filter.keyMid", numberReader<int>(113, {same(113, "")}, [](CProgram& p) -> int& { return p.filter.keyMid; }));
-        add("filter.keyTrack", numberReader<float>(114, {scaled(114, "%", kKeyTrackPercent)}, [](CProgram& p) -> float& { return p.filter.keySlope; }));
+        number("filter.resonance", 112, {normalized("", 1.0)}, fieldOf(filter, &F::resonance));
+        number("filter.keyMid", 113, {same(113, "")}, fieldOf(filter, &F::keyMid));
+        number("filter.keyTrack", 114, {scaled(114, "%", kKeyTrackPercent)}, fieldOf(filter, &F::keySlope));
     }
 
     void addAmplitude()
     {
         addEnvelope("amp.env", [](CProgram& p) -> CEnvelopeShape& { return p.amplitudeEnvelope; },
-                    fixedSyncReader("the amplitude envelope", [](CProgram& p, int kind) { p.amplitudeEnvelope.clockKind = kind; }));
-        add("amp.volume", numberReader<float>(161, {decibels(161)}, [](CProgram& p) -> float& { return p.level.mainVolume; }));
-        add("amp.dynamic", numberReader<float>(158, {same(158, "")}, [](CProgram& p) -> float& { return p.level.dynamic; }));
-        add("amp.keyMid", numberReader<int>(159, {same(159, "")}, [](CProgram& p) -> int& { return p.level.volumeKeyMid; }));
-        add("amp.keySlope", numberReader<float>(160, {decibels(160, "dB/oct")}, [](CProgram& p) -> float& { return p.level.volumeKeySlope; }));
+                    fixedSyncReader("the amplitude envelope",
+                                    [](CProgram& p, int kind) { p.amplitudeEnvelope.clockKind = kind; }));
+        using L = CLevelSettings;
+        const std::function<L&(CProgram&)> level = [](CProgram& p) -> L& { return p.level; };
+        number("amp.volume", 161, {decibels(161)}, fieldOf(level, &L::mainVolume));
+        number("amp.dynamic", 158, {same(158, "")}, fieldOf(level, &L::dynamic));
+        number("amp.keyMid", 159, {same(159, "")}, fieldOf(level, &L::volumeKeyMid));
+        number("amp.keySlope", 160, {decibels(160, "dB/oct")}, fieldOf(level, &L::volumeKeySlope));
         // -100 % is left, 0 the middle, 100 % right.
         const CUnit position {"%", [](double x, const CProgram&) { return (x / kPercent + 1.0) / 2.0; },
                               [](double v, const CProgram&) { return (2.0 * v - 1.0) * kPercent; }};
-        add("amp.pan", numberReader<double>(162, {position}, [](CProgram& p) -> double& { return p.level.panAngle; }));
-        add("play.dirtyTuning", numberReader<float>(184, {same(184, "st")}, [](CProgram& p) -> float& { return p.level.dirtyTuning; }));
+        number("amp.pan", 162, {position}, fieldOf(level, &L::panAngle));
+        number("play.dirtyTuning", 184, {same(184, "st")}, fieldOf(level, &L::dirtyTuning));
         for (const char* fixed : {"play.portamento", "play.portamentoSync", "play.pitchBend"})
             add(fixed, [](CTokenReader&, CProgram&, std::string& error) {
-                error = "a factory load sets portamento 1 beat at \"MIDI\" and a bend range of 2 st; a bank cannot change them";
+                error = "a factory load sets portamento 1 beat at \"MIDI\" and a bend range of 2 st; a bank cannot "
+                        "change them";
                 return false;
             });
     }
@@ -775,8 +810,8 @@ private:
         const char* const kSlots[] = {"time1", "time2", "depth1", "depth2", "gain1", "gain2", "spread", "mix"};
         for (int u = 0; u < kEffectUnitCount; ++u) {
             const std::string o = "fx" + std::to_string(u + 1) + ".";
-            add(o + "type", choiceReader(kEffectTypeCount, effectTypeName,
-                                         [u](CProgram& p) -> int& { return p.effects[static_cast<size_t>(u)].type; }), Clocks);
+            choice(o + "type", kEffectTypeCount, effectTypeName,
+                   [u](CProgram& p) -> int& { return p.effects[static_cast<size_t>(u)].type; }, Clocks);
             for (int s = slot::Time1; s <= slot::Mix; ++s)
                 add(o + kSlots[s - 1], effectSlotReader(u, s));
         }

@@ -159,13 +159,6 @@ double centroid(const std::vector<double>& spectrum)
     return total > 0.0 ? weighted / total : 0.0;
 }
 
-bool followsHost(int kind)
-{
-    CTempoClock clock;
-    clock.setKind(kind);
-    return clock.followsHost();
-}
-
 // A modulation oscillator or envelope at a host-relative clock that the section uses, or a
 // synchronised effect that is heard.
 bool usesTempo(const CSound& s)
@@ -179,9 +172,9 @@ bool usesTempo(const CSound& s)
         section.assign(m.combiners);
         for (size_t k = 0; k < 2; ++k) {
             if (section.usesOscillator(static_cast<int>(k)) && m.oscillators[k].wave != 0 &&
-                followsHost(m.oscillators[k].syncKind))
+                clockFollowsHost(m.oscillators[k].syncKind))
                 return true;
-            if (section.usesEnvelope(static_cast<int>(k)) && followsHost(m.envelopes[k].clockKind))
+            if (section.usesEnvelope(static_cast<int>(k)) && clockFollowsHost(m.envelopes[k].clockKind))
                 return true;
         }
     }

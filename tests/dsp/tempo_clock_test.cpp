@@ -33,7 +33,19 @@ TEST(TempoClock, FixedRateReplacesHostKinds)
         clock.setKind(kind);
         clock.toFixedRate();
         EXPECT_EQ(clock.kind(), replaced[kind]) << kind;
+        EXPECT_EQ(fixedClockKind(kind), replaced[kind]) << kind;
+        EXPECT_EQ(clockFollowsHost(kind), kind < 7) << kind;
     }
+    EXPECT_EQ(fixedClockKind(13), 13) << "outside the list nothing is replaced";
+    EXPECT_FALSE(clockFollowsHost(-1));
+}
+
+TEST(TempoClock, FixedRatesInBeatsPerSecond)
+{
+    const float rates[kTempoClockKinds] = {0, 0, 0, 0, 0, 0, 0, 1.0f, 2.0f, 3.0f, 4.0f, 10.0f, 1.0f / 60.0f};
+    for (int kind = 0; kind < kTempoClockKinds; ++kind)
+        EXPECT_FLOAT_EQ(fixedClockRate(kind), rates[kind]) << kind;
+    EXPECT_EQ(fixedClockRate(13), 0.0f);
 }
 
 } // namespace
