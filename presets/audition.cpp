@@ -114,8 +114,8 @@ bool CAudition::idle() const
                        [](const CVoice& v) { return v.queue().onlyEnd(); });
 }
 
-// The loudness is the square root of the largest sum of squares (both channels) over consecutive
-// half-second windows, divided by the window length.
+// The loudness is the square root of the largest sum of squares of both channels over consecutive
+// half-second windows, that sum divided by the window's frames.
 std::array<CLoudness, 2> measureLoudness(CTimbre& timbre, const CSound& sound)
 {
     CSound held = sound;

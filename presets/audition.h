@@ -38,7 +38,7 @@ private:
 
 struct CLoudness {
     double peak = 0.0;     // largest absolute sample of both channels
-    double loudness = 0.0; // root mean square of the loudest half-second window of both channels
+    double loudness = 0.0; // sqrt(sum of squares of both channels / frames) of the loudest half second
 };
 
 // The audition of random presets: the amplitude envelope held constant at its largest level (the

@@ -15,7 +15,7 @@ namespace quorvix {
 constexpr int kFactoryBankCount = 9;   // selectors 0..8 load stored banks
 constexpr int kRandomBankSelector = 9; // breeds random presets
 constexpr int kBankSelectorCount = 10;
-// The chunk version and the record version the stored banks are written with.
+// The chunk version the stored banks are written with; their records are of the current version.
 constexpr int kFactoryChunkVersion = 4;
 constexpr uint32_t kChecksumStart = 0x8a710f83;
 // Container layout: big-endian header, the chunk size at 156 and the chunk from 160.
