@@ -8,6 +8,7 @@
 #include "presets/source_syntax.h"
 
 #include <algorithm>
+#include <cmath>
 #include <map>
 #include <sstream>
 
@@ -83,24 +84,26 @@ private:
         m_bankLine = true;
         if (!in.number(selector) || !in.name(name) || !in.atEnd())
             return fail(number, "expects bank <selector> \"<name>\"");
-        const int s = static_cast<int>(selector);
-        if (s != selector || s < 0 || s >= kFactoryBankCount)
+        if (selector < 0 || selector >= kFactoryBankCount || selector != std::floor(selector))
             return fail(number, "the selector of a factory bank is 0..8");
+        const int s = static_cast<int>(selector);
         if (name != bankName(s))
             return fail(number, "bank " + std::to_string(s) + " is named \"" + bankName(s) + "\"");
         m_bank.selector = s;
         m_bank.name = name;
     }
 
+    // A program with a faulty line still takes its settings, so that their errors are found too.
     void programLine(int number, const std::vector<CToken>& tokens)
     {
         finishProgram();
-        CTokenReader in(tokens, 1);
-        CSourceProgram p;
+        CSourceProgram& p = m_bank.programs.emplace_back();
         p.line = number;
         p.program = sourceBaseProgram();
-        std::string name, category;
-        if (!in.name(name) || !in.word(category))
+        m_inProgram = true;
+        CTokenReader in(tokens, 1);
+        std::string category;
+        if (!in.name(p.program.name) || !in.word(category))
             return fail(number, "expects program \"<name>\" <category> [drone]");
         const auto* c = std::find(std::begin(kCategoryNames), std::end(kCategoryNames), category);
         if (c == std::end(kCategoryNames)) {
@@ -112,10 +115,7 @@ private:
         p.category = static_cast<ECategory>(c - std::begin(kCategoryNames));
         p.drone = in.keyword("drone");
         if (!in.atEnd())
-            return fail(number, "unexpected " + in.rest() + " after the category");
-        p.program.name = name;
-        m_bank.programs.push_back(std::move(p));
-        m_inProgram = true;
+            fail(number, "unexpected " + in.rest() + " after the category");
     }
 
     void settingLine(int number, const std::vector<CToken>& tokens)

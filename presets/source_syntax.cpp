@@ -87,8 +87,10 @@ bool CTokenReader::name(std::string& text)
 
 bool CTokenReader::number(double& value)
 {
+    // Larger numbers mean nothing to any setting, and would not fit the fields they are cast to.
+    constexpr double kLargest = 1e9;
     const CToken* t = peek();
-    if (!t || t->kind != ETokenKind::Number || !std::isfinite(t->number))
+    if (!t || t->kind != ETokenKind::Number || !(std::fabs(t->number) <= kLargest))
         return false;
     value = t->number;
     ++m_position;

@@ -29,7 +29,7 @@ std::string tokenText(const CToken& token);
 // Reads tokens from the front; every reader returns false, and leaves the position, on a mismatch.
 class CTokenReader {
 public:
-    CTokenReader(const std::vector<CToken>& tokens, size_t first = 0) : m_tokens(tokens), m_position(first) {}
+    explicit CTokenReader(const std::vector<CToken>& tokens, size_t first = 0) : m_tokens(tokens), m_position(first) {}
 
     bool atEnd() const { return m_position >= m_tokens.size(); }
     const CToken* peek() const { return atEnd() ? nullptr : &m_tokens[m_position]; }

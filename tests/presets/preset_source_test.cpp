@@ -193,6 +193,7 @@ TEST(PresetSource, ErrorsNameTheLineAndTheFault)
         {"filter.type = \"Bessel Low\" 3", "unexpected 3 after the value"},
         {"filter.type \"Bessel Low\"", "expects \"bank\", \"program\" or a setting"},
         {"filter.type = \"Bessel Low", "a name is not closed"},
+        {"filter.cutoff = 1e300 Hz", "expects a number"},
     };
     for (const CCase& c : cases) {
         const std::vector<CSourceError> errors = errorsOf(std::string(kHeader) + c.line + "\n");
@@ -215,6 +216,7 @@ TEST(PresetSource, TheStructureOfABank)
         {"bank 9 \"Random Presets\"\n", 1, "0..8"},
         {"bank 8 \"Quorvix V1\"\nfilter.level = 2\n", 2, "belongs to a program"},
         {"bank 8 \"Quorvix V1\"\nprogram \"A\" synth\n", 2, "\"synth\" is not a category"},
+        {"bank 1e300 \"Quorvix V1\"\n", 1, "expects bank <selector>"},
         {"bank 8 \"Quorvix V1\"\nprogram \"A\" pad drone loud\n", 2, "unexpected loud"},
         {"bank 8 \"Quorvix V1\"\nprogram \"A\" pad\nfilter.level = 2\nfilter.level = 3\n", 4, "already set on line 3"},
         {"bank 8 \"Quorvix V1\"\nprogram \"A\" pad\nbank 8 \"Quorvix V1\"\n", 3, "comes once"},
@@ -234,6 +236,12 @@ TEST(PresetSource, TheStructureOfABank)
     EXPECT_EQ(bank.programs[0].line, 3);
     EXPECT_EQ(bank.programs[1].category, ECategory::Percussion);
     EXPECT_FALSE(bank.programs[1].drone);
+
+    // The settings of a program with a faulty line are read too.
+    const std::vector<CSourceError> both =
+        errorsOf("bank 8 \"Quorvix V1\"\nprogram \"A\" synth\nfilter.level = 2\nfilter.level = 9\n");
+    ASSERT_EQ(both.size(), 2u);
+    EXPECT_EQ(both[1].line, 4);
 
     // A name too long is kept whole for the bank check to refuse.
     ASSERT_TRUE(readPresetSource("bank 8 \"Quorvix V1\"\nprogram \"A Name Longer Than 24 Chars\" pad\n", bank).empty());
