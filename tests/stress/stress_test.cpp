@@ -113,6 +113,7 @@ protected:
     void renderBlock(std::mt19937& random);
     void changeParameters(std::mt19937& random);
     void changePrograms(std::mt19937& random);
+    void selectTimbres(std::mt19937& random);
     void useEditor(std::mt19937& random);
 
     std::string m_folder;
@@ -202,6 +203,11 @@ void StressTest::changePrograms(std::mt19937& random)
     }
 }
 
+void StressTest::selectTimbres(std::mt19937& random)
+{
+    m_effect->setParameter(m_effect, cmd::Channel, static_cast<float>(random() % 4) / 4.0f + 0.1f);
+}
+
 void StressTest::useEditor(std::mt19937& random)
 {
     // No display here: the editor may refuse to open; idle and close must still be safe.
@@ -219,7 +225,7 @@ TEST_F(StressTest, RenderingWhileOtherThreadsChangeEverything)
     m_effect->setParameter(m_effect, cmd::TuningSource, kSysexSource);
     runTogether({[this](std::mt19937& r) { renderBlock(r); }, [this](std::mt19937& r) { changeParameters(r); },
                  [this](std::mt19937& r) { changeParameters(r); }, [this](std::mt19937& r) { changePrograms(r); },
-                 [this](std::mt19937& r) { useEditor(r); }});
+                 [this](std::mt19937& r) { selectTimbres(r); }, [this](std::mt19937& r) { useEditor(r); }});
     EXPECT_GT(m_blocks.load(), 10);
     EXPECT_EQ(m_nonFinite.load(), 0);
 }
