@@ -2,6 +2,7 @@
 // and parameter changes over random programs, rendered as fast as it goes for the given wall
 // time. Every 30 s it prints the elapsed time, rendered audio, peak, non-finite sample count and
 // resident memory. Exits non-zero when a sample was not finite.
+#include "platform/settings_store.h"
 #include "plugin/synth_plugin.h"
 #include "presets/parameter_table.h"
 
@@ -26,9 +27,6 @@ constexpr int kOutputs = 8;
 constexpr int kEventsPerBlock = 2;
 constexpr double kReportSeconds = 30.0;
 constexpr float kSysexSource = 0.625f; // tuning source choice 2 of 4
-// The version 4 settings record with mono timbral mode off, so that all four timbres render.
-const uint8_t kEightOutputSettings[] = {'Q', 'X', 'S', 'F', 4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 1, 1, 0, 1,
-                                        0, 0, 0, 0, 0, 'B', 'o', 'n', 'e', 's', 0};
 
 vst::VstTimeInfo gTimeInfo {};
 
@@ -63,11 +61,9 @@ std::string prepareSettings()
     setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
     unsetenv("DISPLAY");
     unsetenv("WAYLAND_DISPLAY");
-    std::system(("mkdir -p '" + folder + "/Brenwick/Quorvix'").c_str());
-    if (FILE* ini = std::fopen((folder + "/Brenwick/Quorvix/ini").c_str(), "wb")) {
-        std::fwrite(kEightOutputSettings, 1, sizeof kEightOutputSettings, ini);
-        std::fclose(ini);
-    }
+    CSettings settings;
+    settings.monoTimbral = false; // all four timbres render
+    platform::writeSettingsFile(buildSettingsRecord(settings));
     return folder;
 }
 

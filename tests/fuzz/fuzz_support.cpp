@@ -1,6 +1,7 @@
 #include "tests/fuzz/fuzz_support.h"
 
 #include "dsp/runtime_rand.h"
+#include "platform/settings_store.h"
 #include "presets/parameter_table.h"
 
 #include <algorithm>
@@ -9,7 +10,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace qfuzz {
@@ -34,10 +34,6 @@ constexpr float kHostTuningSource = 0.125f; // choice 0 of 4
 // The settings that commands change, restored before each input.
 const int32_t kSettingCommands[] = {cmd::KnobMode, cmd::OscOversampling, cmd::AutoStorePresetChanges,
                                     cmd::TuningBase};
-
-// The version 4 settings record: mono timbral mode off, everything else as a fresh install.
-const uint8_t kEightOutputSettings[] = {'Q', 'X', 'S', 'F', 4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 1, 1, 0, 1,
-                                        0, 0, 0, 0, 0, 'B', 'o', 'n', 'e', 's', 0};
 
 vst::VstTimeInfo gTimeInfo {};
 volatile uint32_t gSink = 0;
@@ -76,11 +72,10 @@ void prepareEnvironment()
         setenv("XDG_CONFIG_HOME", scratchFolder().c_str(), 1);
         unsetenv("DISPLAY");
         unsetenv("WAYLAND_DISPLAY");
-        const std::string folder = scratchFolder() + "/Brenwick/Quorvix";
-        mkdir((scratchFolder() + "/Brenwick").c_str(), 0700);
-        mkdir(folder.c_str(), 0700);
-        std::ofstream(folder + "/ini", std::ios::binary)
-            .write(reinterpret_cast<const char*>(kEightOutputSettings), sizeof kEightOutputSettings);
+        // Mono timbral mode off: all four timbres render.
+        CSettings settings;
+        settings.monoTimbral = false;
+        check(platform::writeSettingsFile(buildSettingsRecord(settings)), "the settings record");
         return true;
     }();
     (void)done;

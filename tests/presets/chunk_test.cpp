@@ -279,6 +279,19 @@ TEST(Chunk, OlderRecordVersions)
     EXPECT_EQ(untouched.name, "Sound 1");
 }
 
+// Disabled until reading keeps converted values in range: a record before version 6 whose filter
+// parameter is above -1 converts to a negative "FiltParam", which getParameter hands to hosts.
+TEST(Chunk, DISABLED_OlderFilterParametersStayWithinTheirRange)
+{
+    for (int version : {0, 5}) {
+        COldRecord r;
+        r.version = version; // its filter parameter is 0
+        const CProgram p = readOne(r.bytes());
+        EXPECT_GE(p.filter.parameter, 0.0f) << "version " << version;
+        EXPECT_LE(p.filter.parameter, 1.0f) << "version " << version;
+    }
+}
+
 TEST(Chunk, OldBlocks)
 {
     // Oscillator block version 0: the old feedback wave 36 is 53 now.

@@ -2,6 +2,7 @@
 // and tuning messages continuously while others set parameters, programs, chunks and commands
 // and drive the editor. Built with the thread sanitizer it must report no race; in any build
 // no crash and no non-finite sample.
+#include "platform/settings_store.h"
 #include "plugin/synth_plugin.h"
 #include "presets/parameter_table.h"
 
@@ -31,9 +32,6 @@ const int32_t kCommands[] = {cmd::Channel,    cmd::Program,      cmd::ProgramMin
                              cmd::CopyPreset, cmd::PastePreset,  cmd::SwapPreset,   cmd::InitPreset,
                              cmd::KnobMode,   cmd::TuningBase,   cmd::OscOversampling,
                              cmd::AutoStorePresetChanges, cmd::UpdateControls};
-// The version 4 settings record with mono timbral mode off, so that all four timbres render.
-const uint8_t kEightOutputSettings[] = {'Q', 'X', 'S', 'F', 4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 1, 1, 0, 1,
-                                        0, 0, 0, 0, 0, 'B', 'o', 'n', 'e', 's', 0};
 
 vst::VstTimeInfo gTimeInfo {};
 
@@ -68,11 +66,9 @@ protected:
         setenv("XDG_CONFIG_HOME", m_folder.c_str(), 1);
         unsetenv("DISPLAY"); // dialogs and boxes go to standard error
         unsetenv("WAYLAND_DISPLAY");
-        std::system(("mkdir -p '" + m_folder + "/Brenwick/Quorvix'").c_str());
-        FILE* ini = std::fopen((m_folder + "/Brenwick/Quorvix/ini").c_str(), "wb");
-        ASSERT_TRUE(ini);
-        std::fwrite(kEightOutputSettings, 1, sizeof kEightOutputSettings, ini);
-        std::fclose(ini);
+        CSettings settings;
+        settings.monoTimbral = false; // all four timbres render
+        ASSERT_TRUE(platform::writeSettingsFile(buildSettingsRecord(settings)));
         m_plugin = std::make_unique<CSynthPlugin>(stressHost);
         m_plugin->initialize();
         m_effect = m_plugin->effect();
