@@ -16,8 +16,7 @@ using namespace quorvix;
 
 namespace {
 
-// processEvents reads the host's VstEvents past its declared two entries until its fix is merged.
-constexpr int kEventsPerCall = kAvoidKnownFaults ? 2 : 64;
+constexpr int kMaxEventsPerBlock = 64;
 constexpr int kMaxFrames = 2048;
 constexpr int kIndexRange = kHostParameterCount + 40; // the commands follow the parameters
 constexpr size_t kMaxSysex = 64;
@@ -27,9 +26,7 @@ const std::array<int32_t, 13> kCommands = {cmd::Channel,      cmd::Program,    c
                                            cmd::CopyPreset,   cmd::PastePreset, cmd::SwapPreset, cmd::InitPreset,
                                            cmd::KnobMode,     cmd::TuningBase, cmd::OscOversampling,
                                            cmd::AutoStorePresetChanges, cmd::TuningSource};
-// The tuning sources without a dialog: the host's (0) and system exclusive (2).
-constexpr float kHostSource = 0.125f;
-constexpr float kSysexSource = 0.625f;
+
 const std::array<float, 7> kRates = {8000.0f, 22050.0f, 44100.0f, 48000.0f, 96000.0f, 192000.0f, 384000.0f};
 
 // getParameter of "Detune Coarse" reads slightly above 1 after 1 until its fix is merged.
@@ -134,7 +131,7 @@ void CSession::run(CInput& in)
             const int32_t command = kCommands[in.u8() % kCommands.size()];
             const float value = in.f32();
             if (command == cmd::TuningSource)
-                setParameter(command, std::signbit(value) ? kSysexSource : kHostSource);
+                setParameter(command, std::signbit(value) ? kSysexTuningSource : kHostTuningSource);
             else
                 setParameter(command, value);
             break;
@@ -158,7 +155,7 @@ void CSession::run(CInput& in)
             readTexts(static_cast<int32_t>(in.u16() % kIndexRange));
             break;
         }
-        if (m_events.count() >= kEventsPerCall)
+        if (m_events.count() >= kMaxEventsPerBlock)
             flushEvents();
     }
     render(1024);

@@ -12,20 +12,18 @@ using namespace quorvix;
 
 namespace {
 
-constexpr float kSysexSource = 0.625f; // choice 2 of 4
 constexpr uint8_t kEndOfExclusive = 0xF7;
-// processEvents reads the host's VstEvents past its declared two entries until its fix is merged.
-constexpr size_t kEventsPerCall = kAvoidKnownFaults ? 2 : 16;
-constexpr int kFramesPerCall = 128;
+constexpr size_t kMessagesPerBlock = 16;
+constexpr int kBlockFrames = 128;
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     CFuzzPlugin& host = CFuzzPlugin::fresh();
-    host.setParameter(cmd::TuningSource, kSysexSource);
+    host.setParameter(cmd::TuningSource, kSysexTuningSource);
     host.playChord();
-    host.render(kFramesPerCall);
+    host.render(kBlockFrames);
 
     std::vector<std::vector<uint8_t>> messages;
     for (size_t start = 0; start < size;) {
@@ -34,17 +32,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         messages.emplace_back(data + start, data + stop);
         start = stop;
     }
-    for (size_t first = 0; first < messages.size(); first += kEventsPerCall) {
+    for (size_t first = 0; first < messages.size(); first += kMessagesPerBlock) {
         // Copies that die with the call: the plug-in must not keep pointers into them.
+        const size_t last = std::min(first + kMessagesPerBlock, messages.size());
         std::vector<std::vector<uint8_t>> owned(messages.begin() + static_cast<long>(first),
-                                                messages.begin() + static_cast<long>(std::min(first + kEventsPerCall, messages.size())));
+                                                messages.begin() + static_cast<long>(last));
         CEventList list;
         for (size_t i = 0; i < owned.size(); ++i)
-            list.addSysex(static_cast<int32_t>(i * 7 % kFramesPerCall), owned[i].data(),
+            list.addSysex(static_cast<int32_t>(i * 7 % kBlockFrames), owned[i].data(),
                           static_cast<int32_t>(owned[i].size()));
         host.processEvents(list);
         owned.clear();
-        host.render(kFramesPerCall);
+        host.render(kBlockFrames);
     }
     host.playChord();
     host.render(1024);

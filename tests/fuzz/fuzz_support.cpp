@@ -28,9 +28,9 @@ constexpr uint8_t kPitchBend = 0xE0;
 constexpr uint8_t kVelocity = 100;
 constexpr int kPitchBendRange = 181;
 constexpr float kTunBend = 0.0f; // the pitch-bend range that bends between the two tunings
+constexpr int kFileTuning = 1; // the engine's tuning source for loaded files
 constexpr uint32_t kRandomSeed = 1;
 constexpr float kKick = 0.0f;
-constexpr float kHostTuningSource = 0.125f; // choice 0 of 4
 // The settings that commands change, restored before each input.
 const int32_t kSettingCommands[] = {cmd::KnobMode, cmd::OscOversampling, cmd::AutoStorePresetChanges,
                                     cmd::TuningBase};
@@ -158,7 +158,6 @@ void CEventList::addMidi(int32_t delta, uint8_t status, uint8_t data1, uint8_t d
     slot.midi.midiData[2] = static_cast<char>(data2);
     slot.midi.detune = static_cast<char>(detune);
     m_slots.push_back(slot);
-    m_kinds.push_back(false);
 }
 
 void CEventList::addSysex(int32_t delta, const uint8_t* bytes, int32_t size)
@@ -169,27 +168,23 @@ void CEventList::addSysex(int32_t delta, const uint8_t* bytes, int32_t size)
     slot.sysex.deltaFrames = delta;
     slot.sysex.dumpBytes = size;
     slot.sysex.sysexDump = reinterpret_cast<char*>(const_cast<uint8_t*>(bytes));
+    slot.isSysex = true;
     m_slots.push_back(slot);
-    m_kinds.push_back(true);
 }
 
-void CEventList::clear()
-{
-    m_slots.clear();
-    m_kinds.clear();
-}
-
-const vst::VstEvents* CEventList::events()
+const vst::VstEvents* CEventList::events(int first, int count)
 {
     // Hosts allocate the header with as many pointers as there are events.
-    const size_t pointers = std::max<size_t>(m_slots.size(), 2);
+    const size_t pointers = static_cast<size_t>(std::max(count, 2));
     m_record.assign(offsetof(vst::VstEvents, events) + pointers * sizeof(vst::VstEvent*), 0);
     auto* record = reinterpret_cast<vst::VstEvents*>(m_record.data());
-    record->numEvents = count();
+    record->numEvents = count;
     auto** table = reinterpret_cast<vst::VstEvent**>(m_record.data() + offsetof(vst::VstEvents, events));
-    for (size_t i = 0; i < m_slots.size(); ++i)
-        table[i] = m_kinds[i] ? reinterpret_cast<vst::VstEvent*>(&m_slots[i].sysex)
-                              : reinterpret_cast<vst::VstEvent*>(&m_slots[i].midi);
+    for (int i = 0; i < count; ++i) {
+        CSlot& slot = m_slots[static_cast<size_t>(first + i)];
+        table[i] = slot.isSysex ? reinterpret_cast<vst::VstEvent*>(&slot.sysex)
+                                : reinterpret_cast<vst::VstEvent*>(&slot.midi);
+    }
     return record;
 }
 
@@ -261,7 +256,10 @@ void CFuzzPlugin::setParameter(int32_t index, float value)
 
 void CFuzzPlugin::processEvents(CEventList& list)
 {
-    dispatch(vst::effProcessEvents, 0, 0, const_cast<vst::VstEvents*>(list.events()));
+    for (int first = 0; first < list.count(); first += kMaxEventsPerCall) {
+        const int count = std::min(kMaxEventsPerCall, list.count() - first);
+        dispatch(vst::effProcessEvents, 0, 0, const_cast<vst::VstEvents*>(list.events(first, count)));
+    }
 }
 
 void CFuzzPlugin::playChord()
@@ -270,20 +268,6 @@ void CFuzzPlugin::playChord()
     for (int channel = 0; channel < kChannels; ++channel)
         for (int key : kChordKeys)
             list.addMidi(0, static_cast<uint8_t>(kNoteOn | channel), static_cast<uint8_t>(key), kVelocity);
-    // Within two events per call while processEvents reads past the VstEvents it was given.
-    if (kAvoidKnownFaults) {
-        CEventList two;
-        for (int channel = 0; channel < kChannels; ++channel) {
-            for (size_t k = 0; k < std::size(kChordKeys); k += 2) {
-                two.clear();
-                for (size_t j = k; j < std::min(k + 2, std::size(kChordKeys)); ++j)
-                    two.addMidi(0, static_cast<uint8_t>(kNoteOn | channel), static_cast<uint8_t>(kChordKeys[j]),
-                                kVelocity);
-                processEvents(two);
-            }
-        }
-        return;
-    }
     processEvents(list);
 }
 
@@ -319,7 +303,7 @@ CTuningRig::CTuningRig() : m_timbre(std::make_unique<CTimbre>())
     m_context.samplesPerBeat = kRate / 2.0f;
     m_context.beatsPerSample = 2.0f / kRate;
     m_context.samplePeriod = 1.0 / kRate;
-    m_context.tuningSource = 1;
+    m_context.tuningSource = kFileTuning;
     m_timbre->attach(&m_context);
     m_timbre->initialize();
     m_timbre->setSampleRate(kRate);
