@@ -29,15 +29,6 @@ const std::array<int32_t, 13> kCommands = {cmd::Channel,      cmd::Program,    c
 
 const std::array<float, 7> kRates = {8000.0f, 22050.0f, 44100.0f, 48000.0f, 96000.0f, 192000.0f, 384000.0f};
 
-// getParameter of "Detune Coarse" reads slightly above 1 after 1 until its fix is merged.
-bool knownOutOfRange(int32_t index)
-{
-    if (!kAvoidKnownFaults || index < 0 || index >= kHostParameterCount)
-        return false;
-    const std::string name = parameterRecord(resolveParameterNumber(index % kParametersPerTimbre)).name;
-    return name.find("Detune Coarse") != std::string::npos;
-}
-
 class CSession {
 public:
     void run(CInput& in);
