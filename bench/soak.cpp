@@ -1,7 +1,9 @@
 // quorvix_soak SECONDS [SEED]: the plug-in object under random MIDI, tuning messages, program
 // and parameter changes over random programs, rendered as fast as it goes for the given wall
-// time. Every 30 s it prints the elapsed time, rendered audio, peak, non-finite sample count and
-// resident memory. Exits non-zero when a sample was not finite.
+// time. Every 30 s it prints the elapsed time, rendered audio and blocks, peak, non-finite
+// sample count and resident memory. The same seed plays the same blocks. Exits non-zero when a
+// sample was not finite.
+#include "dsp/runtime_rand.h"
 #include "platform/settings_store.h"
 #include "plugin/synth_plugin.h"
 #include "presets/parameter_table.h"
@@ -100,6 +102,7 @@ CSoak::CSoak(uint32_t seed)
       m_outputs(kOutputs, std::vector<float>(kBlock))
 {
     m_plugin->initialize();
+    runtimeSrand(seed); // the plug-in seeded its noise from the clock; the same seed, the same run
     dispatch(vst::effOpen);
     dispatch(vst::effSetSampleRate, 0, 0, nullptr, kRate);
     dispatch(vst::effSetBlockSize, 0, kBlock);
@@ -197,8 +200,8 @@ void CSoak::block()
 void CSoak::report(double elapsed) const
 {
     const double audio = static_cast<double>(m_blocks) * kBlock / kRate;
-    std::printf("soak: %6.0f s elapsed, %8.0f s of audio, peak %.3f, non-finite %ld, resident %.1f MB\n", elapsed,
-                audio, static_cast<double>(m_peak), m_nonFinite, residentMegabytes());
+    std::printf("soak: %6.0f s elapsed, %8.0f s of audio (%ld blocks), peak %.3f, non-finite %ld, resident %.1f MB\n",
+                elapsed, audio, m_blocks, static_cast<double>(m_peak), m_nonFinite, residentMegabytes());
     std::fflush(stdout);
 }
 
