@@ -5,6 +5,7 @@
 #include "host/scripted_answers.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <filesystem>
 

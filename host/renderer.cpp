@@ -1,7 +1,5 @@
 #include "host/renderer.h"
 
-#include "host/fx_container.h"
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
