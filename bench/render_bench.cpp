@@ -1,5 +1,6 @@
 // Real-time factors (rendered audio seconds per CPU second, one thread) of fixed scenarios.
 #include "engine/timbre.h"
+#include "presets/parameter_table.h"
 
 #include <benchmark/benchmark.h>
 
@@ -34,18 +35,18 @@ struct CScenario {
             timbre->initialize();
             timbre->setBlockSize(kBlock);
             if (high)
-                timbre->setParameterValue(1011, 1.0f);
+                setParameterValue(*timbre, 1011, 1.0f);
             timbre->setSampleRate(kRate);
             if (sound == ESound::Heavy) {
-                timbre->setParameterValue(33, 5.5f / 54.0f);  // OSC2 "Saw Up"
-                timbre->setParameterValue(41, 13.5f / 54.0f); // OSC3 "Triangle"
-                timbre->setParameterValue(38, 0.6f);          // OSC2 detuned
-                timbre->setParameterValue(52, 1.0f);          // oversampling "Always"
+                setParameterValue(*timbre, 33, 5.5f / 54.0f);  // OSC2 "Saw Up"
+                setParameterValue(*timbre, 41, 13.5f / 54.0f); // OSC3 "Triangle"
+                setParameterValue(*timbre, 38, 0.6f);          // OSC2 detuned
+                setParameterValue(*timbre, 52, 1.0f);          // oversampling "Always"
             }
             if (effects) {
-                timbre->setParameterValue(163, 2.5f / 22.0f); // "Delay"
-                timbre->setParameterValue(172, 8.5f / 22.0f); // "Chorus"
-                timbre->setParameterValue(180, 0.5f);
+                setParameterValue(*timbre, 163, 2.5f / 22.0f); // "Delay"
+                setParameterValue(*timbre, 172, 8.5f / 22.0f); // "Chorus"
+                setParameterValue(*timbre, 180, 0.5f);
             }
             timbres.push_back(std::move(timbre));
         }

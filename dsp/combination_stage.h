@@ -35,6 +35,15 @@ constexpr int Complex = 19;
 constexpr int ComplexSoft = 20;
 } // namespace op
 
+// What a program stores of the combination: the three weights and both operators.
+struct CCombinationSettings {
+    std::array<float, 3> weights = {1.0f, 1.0f, 1.0f};
+    int operatorA = op::Mix;
+    int operatorB = op::Mix;
+
+    bool operator==(const CCombinationSettings&) const = default;
+};
+
 class CCombinationStage {
 public:
     using Oscillators = std::array<COscillator, 3>;

@@ -1,6 +1,7 @@
 #include "dsp/effect_unit.h"
 
 #include "dsp/finite.h"
+#include "dsp/level_curve.h"
 
 #include <algorithm>
 #include <cmath>
@@ -16,8 +17,6 @@ constexpr float kDepthScale = 5.0f;
 constexpr float kGainScale = 0.98f;
 constexpr float kHeldChange = 0.01f;
 constexpr float kBeatsPerTimeStep = 0.008f;
-constexpr double kBandCentre = 0.6857142857142857;
-constexpr double kBandScale = 3.5;
 constexpr float kFullMix = 0.99f;
 constexpr float kActive = 0.01f;
 constexpr float kUnityLow = 0.99f;
@@ -30,7 +29,7 @@ constexpr double kTapPosition[4] = {0.6560603575528948, 0.7310226519552419, 0.28
 constexpr float kTapWeight[4] = {0.48f, 0.65f, 0.14f, 0.25f};
 constexpr float kMultiDelayGain = 0.45f;
 
-float bandAmount(float v) { return static_cast<float>(std::pow(10.0, kBandScale * (v - kBandCentre))); }
+float bandAmount(float v) { return static_cast<float>(levelGain(v)); }
 
 // Amounts within 0.99..1.01 count as exactly 1.
 float unityAware(float amount) { return amount > kUnityLow && amount < kUnityHigh ? 1.0f : amount; }
@@ -42,7 +41,7 @@ CEffectUnit::CEffectUnit()
       m_highBands {CBesselLowpass(3000.0f, 5000.0f, 4000.0f), CBesselLowpass(3000.0f, 5000.0f, 4000.0f)}
 {
     reservePlainTimes();
-    load(CEffectValues {}, true);
+    load(CEffectSettings {}, true);
 }
 
 float CEffectUnit::lineFrequency(int time) const
@@ -132,7 +131,7 @@ float CEffectUnit::normalizedValue(int s, float x)
 
 void CEffectUnit::setParameter(int s, float v, bool mayGrow) { apply(s, engineValue(s, v), v, false, mayGrow); }
 
-void CEffectUnit::load(const CEffectValues& e, bool mayGrow)
+void CEffectUnit::load(const CEffectSettings& e, bool mayGrow)
 {
     // Stored values lie between what normalized 0 and 1 give.
     auto limited = [](int s, float x) { return std::clamp(finiteOr(x, 0.0f), engineValue(s, 0.0f), engineValue(s, 1.0f)); };
@@ -151,7 +150,7 @@ void CEffectUnit::load(const CEffectValues& e, bool mayGrow)
         apply(s, x[s], normalizedValue(s, x[s]), true, mayGrow);
 }
 
-CEffectValues CEffectUnit::values() const
+CEffectSettings CEffectUnit::settings() const
 {
     return {m_type, m_time1, m_time2, m_depth1, m_depth2, gain1(), gain2(), spread(), m_mix};
 }
@@ -175,7 +174,7 @@ void CEffectUnit::apply(int s, float x, float v, bool force, bool mayGrow)
                 d.setTime(x, m_type, mayGrow);
         }
         for (CBesselLowpass& band : m_lowBands)
-            band.setFrequency(100.0f * std::pow(10.0f, v));
+            band.setFrequency(kLowBand.frequency(v));
         return;
     }
     case slot::Time2: {
@@ -200,7 +199,7 @@ void CEffectUnit::apply(int s, float x, float v, bool force, bool mayGrow)
         m_lines[c].setDamp(v);
         if (c == 0) {
             for (CBandpass& band : m_midBands)
-                band.setFrequency(100.0f * std::pow(50.0f, v));
+                band.setFrequency(kMidBand.frequency(v));
         } else {
             m_midAmount = bandAmount(v);
         }
@@ -213,7 +212,7 @@ void CEffectUnit::apply(int s, float x, float v, bool force, bool mayGrow)
         m_modDelays[c].setFeedback(x);
         if (c == 0) {
             for (CBesselLowpass& band : m_highBands)
-                band.setFrequency(2000.0f * std::pow(2.5f, v));
+                band.setFrequency(kHighBand.frequency(v));
         } else {
             m_highAmount = bandAmount(v);
         }

@@ -9,6 +9,7 @@
 #include "dsp/mod_delay.h"
 
 #include <array>
+#include <cmath>
 
 namespace quorvix {
 
@@ -41,8 +42,18 @@ constexpr int Spread = 7;
 constexpr int Mix = 8;
 } // namespace slot
 
+// A booster band's frequency for a normalized v: base x ratio^v Hz.
+struct CBandScale {
+    float base;
+    float ratio;
+    float frequency(float v) const { return base * std::pow(ratio, v); }
+};
+constexpr CBandScale kLowBand {100.0f, 10.0f};
+constexpr CBandScale kMidBand {100.0f, 50.0f};
+constexpr CBandScale kHighBand {2000.0f, 2.5f};
+
 // A unit's engine values as programs store them, at their "Init" values.
-struct CEffectValues {
+struct CEffectSettings {
     int type = effect::None;
     int time1 = 150; // ms, or 1/125 beats for the synchronised types
     int time2 = 150;
@@ -52,6 +63,8 @@ struct CEffectValues {
     float gain2 = 0.5f;
     float spread = 0.5f;
     float mix = 1.0f;
+
+    bool operator==(const CEffectSettings&) const = default;
 };
 
 class CEffectUnit {
@@ -59,14 +72,15 @@ public:
     // At the "Init" values.
     CEffectUnit();
 
-    // The engine value of a slot for a normalized v.
+    // The engine value of a slot for a normalized v, and back.
     static float engineValue(int slot, float v);
+    static float normalizedValue(int slot, float x);
 
     // v is the normalized parameter; mayGrow allows the delay storage to allocate.
     void setParameter(int slot, float v, bool mayGrow);
     // Engine values of a program, applied whatever the held values were.
-    void load(const CEffectValues& values, bool mayGrow);
-    CEffectValues values() const;
+    void load(const CEffectSettings& settings, bool mayGrow);
+    CEffectSettings settings() const;
     // Host rate.
     void setSampleRate(float rate, bool mayGrow);
     // The timbre's tempo clock in host samples per beat, for the synchronised types.
@@ -110,7 +124,6 @@ private:
     bool usesLines() const;
     bool usesModDelays() const;
     float modulationRate() const;
-    static float normalizedValue(int slot, float x);
     void apply(int slot, float x, float v, bool force, bool mayGrow);
     void applyTimes(bool mayGrow);
     void clearBands();

@@ -23,6 +23,8 @@ struct CEnvelopePoint {
     float value = 0.5f;
     bool curved = false;
     float startDx = -1.0f, startDy = 0.0f, endDx = 1.0f, endDy = 0.0f;
+
+    bool operator==(const CEnvelopePoint&) const = default;
 };
 
 // Everything of an envelope that programs store.
@@ -35,6 +37,8 @@ struct CEnvelopeShape {
     bool release = true;
     bool bipolar = false;
     int clockKind = 0;
+
+    bool operator==(const CEnvelopeShape&) const = default;
 };
 
 class CLoopEnvelope {

@@ -18,6 +18,22 @@ CModOscillator::CModOscillator() { m_clock.setKind(kMidiKind); }
 
 void CModOscillator::attach(const CWaveTableSet* tables) { m_tables = tables; }
 
+void CModOscillator::load(const CModOscillatorSettings& s)
+{
+    setWave(s.wave);
+    m_clock.setKind(s.syncKind);
+    setSpeed(s.speed);
+    setPhase(s.phase);
+    setDelayMode(s.delayMode);
+    setOnce(s.once);
+    setDelay(s.delay);
+}
+
+CModOscillatorSettings CModOscillator::settings() const
+{
+    return {m_wave, m_once, m_clock.kind(), m_speed, m_phase, m_delayMode, m_delay};
+}
+
 void CModOscillator::setWave(int id)
 {
     if (id < 0 || id > kLastWaveId)

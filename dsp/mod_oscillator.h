@@ -25,11 +25,28 @@ struct CSongPosition {
     double secondsSinceFirstKey = 0.0;
 };
 
+// What a program stores of a modulation oscillator.
+struct CModOscillatorSettings {
+    int wave = 1;
+    bool once = false;
+    int syncKind = 0;
+    float speed = 1.0f; // beats per cycle
+    float phase = 0.0f; // 1 means random
+    int delayMode = delaymode::Delay;
+    float delay = 0.0f; // beats
+
+    bool operator==(const CModOscillatorSettings&) const = default;
+};
+
 class CModOscillator {
 public:
     CModOscillator();
 
     void attach(const CWaveTableSet* tables);
+
+    // Every stored setting, through the setters below.
+    void load(const CModOscillatorSettings& s);
+    CModOscillatorSettings settings() const;
 
     // Ids of 54 and more are ignored; 53 reads the silent table.
     void setWave(int id);

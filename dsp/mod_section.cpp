@@ -213,20 +213,29 @@ void CModSection::setValue(int k, float normalized)
     refresh();
 }
 
-void CModSection::assign(const std::array<CCombiner, kCombiners>& combiners, const std::array<float, 4>& values)
+CCombinerSet CModSection::limited(ESectionKind kind, const CCombinerSet& set)
 {
-    for (int i = 0; i < kCombiners; ++i) {
-        const CCombiner& from = combiners[static_cast<size_t>(i)];
-        CCombiner& c = m_combiners[static_cast<size_t>(i)];
+    CCombinerSet out;
+    for (size_t i = 0; i < kCombiners; ++i) {
+        const CCombiner& from = set.combiners[i];
+        CCombiner& c = out.combiners[i];
         c.source1 = std::clamp(from.source1, 0, kModSources - 1);
         c.source2 = std::clamp(from.source2, 0, kModSources - 1);
         c.op = std::clamp(from.op, 0, kCombinerOperators - 1);
-        c.destination = std::clamp(from.destination, 0, destinationCount(m_kind) - 1);
-        const float x = amountToNormalized(m_kind, c.destination, from.amount);
-        c.amount = x >= 0.0f && x <= 1.0f ? from.amount : amountFromNormalized(m_kind, c.destination, x > 1.0f ? 1.0f : 0.0f);
+        c.destination = std::clamp(from.destination, 0, destinationCount(kind) - 1);
+        const float x = amountToNormalized(kind, c.destination, from.amount);
+        c.amount = x >= 0.0f && x <= 1.0f ? from.amount : amountFromNormalized(kind, c.destination, x > 1.0f ? 1.0f : 0.0f);
     }
     for (size_t k = 0; k < 4; ++k)
-        m_values[k] = std::clamp(finiteOr(values[k], 0.0f), valueOf(0.0f), valueOf(1.0f));
+        out.values[k] = std::clamp(finiteOr(set.values[k], 0.0f), valueOf(0.0f), valueOf(1.0f));
+    return out;
+}
+
+void CModSection::assign(const CCombinerSet& set)
+{
+    const CCombinerSet s = limited(m_kind, set);
+    m_combiners = s.combiners;
+    m_values = s.values;
     refresh();
 }
 

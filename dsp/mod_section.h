@@ -88,11 +88,26 @@ struct CCombiner {
     int source2 = 0;
     int destination = 0;
     float amount = 1.0f; // in destination units
+
+    bool operator==(const CCombiner&) const = default;
+};
+
+// What a program stores of a section: its combiners and the values a..d.
+struct CCombinerSet {
+    std::array<CCombiner, kCombiners> combiners {};
+    std::array<float, 4> values = {0.0f, 0.25f, 0.5f, 0.75f};
+
+    bool operator==(const CCombinerSet&) const = default;
 };
 
 class CModSection {
 public:
     explicit CModSection(ESectionKind kind);
+
+    // Sources, operators and destinations limited to their ranges; an amount outside its
+    // destination's range (or not a number) becomes the amount at the nearer end; values a..d
+    // within what their fields can hold.
+    static CCombinerSet limited(ESectionKind kind, const CCombinerSet& set);
 
     // The voice's modules of this section.
     void attach(CModOscillator* osc1, CModOscillator* osc2, CLoopEnvelope* env1, CLoopEnvelope* env2);
@@ -105,11 +120,9 @@ public:
     void setDestination(int i, int d);
     void setAmount(int i, float normalized);
     void setValue(int k, float normalized); // a..d = 4x - 2
-    // A stored set: sources, operators and destinations limited to their ranges; an amount
-    // outside its destination's range (or not a number) becomes the amount at the nearer end.
-    void assign(const std::array<CCombiner, kCombiners>& combiners, const std::array<float, 4>& values);
-    const std::array<CCombiner, kCombiners>& combiners() const { return m_combiners; }
-    const std::array<float, 4>& values() const { return m_values; }
+    // A stored set, limited.
+    void assign(const CCombinerSet& set);
+    CCombinerSet combinerSet() const { return {m_combiners, m_values}; }
     const CCombiner& combiner(int i) const { return m_combiners[clampCombiner(i)]; }
     float value(int k) const { return m_values[static_cast<size_t>(std::clamp(k, 0, 3))]; }
     ESectionKind kind() const { return m_kind; }

@@ -25,6 +25,22 @@ void COscillator::attach(const CWaveTableSet* tables, const CFeedbackLine* feedb
     setWaves(m_wave1, m_wave2);
 }
 
+void COscillator::load(const COscillatorSettings& s)
+{
+    setWaves(s.wave1, s.wave2);
+    setPulse(s.pulse);
+    setSymmetry(s.symmetry);
+    setPhase(s.phase);
+    setCoarse(s.coarse);
+    setFine(s.fine);
+    m_clock.setKind(s.syncKind);
+}
+
+COscillatorSettings COscillator::settings() const
+{
+    return {m_wave1, m_wave2, m_pulse, m_symmetry, m_phaseParam, m_coarse, m_fine, m_clock.kind()};
+}
+
 void COscillator::setWaves(int wave1, int wave2)
 {
     if (wave1 < 0 || wave1 >= kOscillatorWaveIds || wave2 < 0 || wave2 >= kOscillatorWaveIds)

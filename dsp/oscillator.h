@@ -12,6 +12,20 @@ namespace quorvix {
 
 constexpr int kOscillatorWaveIds = 54; // 0..52 tables and 53 "Feedback"
 
+// What a program stores of an oscillator.
+struct COscillatorSettings {
+    int wave1 = 1;
+    int wave2 = 0;
+    float pulse = 1.0f;    // 0.01..1
+    float symmetry = 1.0f; // 0.01..1
+    float phase = 0.0f;    // of a cycle
+    int coarse = 0;        // semitones
+    float fine = 0.0f;     // below 0.5 semitones x 2, from 0.5 a beat detune
+    int syncKind = 0;      // the clock of the beat detune
+
+    bool operator==(const COscillatorSettings&) const = default;
+};
+
 class COscillator {
 public:
     // Waves (1, 0), pulse and symmetry 1, no detune, oversampling 1, 44100 Hz, 1 Hz, phase 0.
@@ -19,6 +33,10 @@ public:
 
     // Tables and feedback line; the voice gives both before any other call.
     void attach(const CWaveTableSet* tables, const CFeedbackLine* feedback);
+
+    // Every stored setting, through the setters below.
+    void load(const COscillatorSettings& s);
+    COscillatorSettings settings() const;
 
     // Ids above 53 are ignored.
     void setWaves(int wave1, int wave2);

@@ -23,6 +23,10 @@ constexpr int ChebyshevHigh = 6;
 
 constexpr int kMaxFilterSections = 8;
 
+// The filter parameter p (0..1) as the parameter of stage A, -8 p - 1, and back.
+inline double stageAParameter(double p) { return -8.0 * p - 1.0; }
+inline float parameterOfStageA(float x) { return (x + 1.0f) * -0.125f; }
+
 class CPoleFilter {
 public:
     CPoleFilter();

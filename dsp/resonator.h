@@ -6,6 +6,14 @@
 
 namespace quorvix {
 
+// The resonance setting r (0..1) as the resonator's quality, 16 r + 1, and back.
+template <typename T>
+T resonanceQuality(T r)
+{
+    return T(16) * r + T(1);
+}
+inline float resonanceOfQuality(float q) { return (q - 1.0f) / 16.0f; }
+
 class CResonator {
 public:
     CResonator();

@@ -13,6 +13,17 @@ constexpr int kShapeIds = 25;
 constexpr int kShaperHalf = 2000;           // points -2000..2000 stand for -1..1
 constexpr int kShaperPoints = 2 * kShaperHalf + 3; // with a guard at each end
 
+// The curve's settings; programs keep the limiter switch with the voice values.
+struct CShaperTableSettings {
+    int shape1 = 0;
+    int shape2 = 0;
+    float parameter = 0.0f;
+    float smooth = 0.0f;
+    bool limiter = false;
+
+    bool operator==(const CShaperTableSettings&) const = default;
+};
+
 class CShaperTable {
 public:
     // The straight line y = x, limiter on.

@@ -7,7 +7,9 @@
 
 namespace quorvix {
 
-class CBank;
+class CProgramSource;
+class CTimbre;
+class CVoice;
 
 constexpr float kNoTempoBeatsPerSecond = 0.0001f;
 
@@ -19,7 +21,9 @@ struct CEngineContext {
     int oscOversampling = 1; // 0 off, 1 per program, 2 on wherever a program allows it
     float tuningBase = 0.0f;
     int tuningSource = 0;
-    const CBank* bank = nullptr; // the programs that program changes load
+    const CProgramSource* programs = nullptr; // what program changes load
+    // Sets a parameter (resolved number, value 0..1) for one voice of a timbre: controllers 5 to 90.
+    void (*voiceParameter)(CTimbre& timbre, CVoice& voice, int number, float value) = nullptr;
     // Hands a system-exclusive reply (a tuning dump) to the host.
     void (*sendSysex)(void* owner, const uint8_t* bytes, int size, int deltaFrames) = nullptr;
     void* sysexOwner = nullptr;

@@ -1,7 +1,5 @@
 #include "engine/timbre.h"
 
-#include "presets/parameter_table.h"
-
 #include <algorithm>
 #include <cmath>
 
@@ -118,6 +116,13 @@ double CTimbre::secondsPerVoiceSample() const
     return (m_context ? m_context->samplePeriod : 1.0 / 44100.0) / quality();
 }
 
+CSongPosition CTimbre::songPosition(int position) const
+{
+    const double beats = beatsPerVoiceSample(), seconds = secondsPerVoiceSample();
+    return {m_clocks[0].at(position, beats), m_clocks[1].at(position, seconds), m_clocks[2].at(position, beats),
+            m_clocks[3].at(position, seconds)};
+}
+
 float CTimbre::tuningBendFactor(int key, float bend) const
 {
     const double cents = 1200.0 * std::log2(m_destinationTuning.frequency(key) / m_mainTuning.frequency(key));
@@ -166,11 +171,8 @@ void CTimbre::applyController(int controller, float value, CVoice& voice)
         float v = value;
         if (controller == 10 || controller == 11)
             v = std::max(std::floor(127.0f * value - 0.5f), 0.0f) / kPanControllerRange;
-        const CParameterRecord& record = parameterRecord(t.parameter);
-        if (record.setVoice)
-            record.setVoice(voice, std::clamp(v, 0.0f, 1.0f));
-        else if (record.set)
-            record.set(*this, std::clamp(v, 0.0f, 1.0f));
+        if (m_context && m_context->voiceParameter)
+            m_context->voiceParameter(*this, voice, t.parameter, std::clamp(v, 0.0f, 1.0f));
         return;
     }
 }
@@ -302,24 +304,6 @@ void CTimbre::render(float* left, float* right, int frames)
 }
 
 // ---- parameters and programs ----------------------------------------------------------------------
-
-void CTimbre::setParameterValue(int number, float value)
-{
-    if (std::isnan(value))
-        return;
-    const CParameterRecord& record = parameterRecord(number);
-    if (record.set)
-        record.set(*this, std::clamp(value, 0.0f, 1.0f));
-}
-
-// Hosts get values within 0..1 whatever the read-back formula's rounding leaves.
-float CTimbre::getParameterValue(int number) const
-{
-    const float v = parameterRecord(number).get(*this);
-    return std::isnan(v) ? 0.0f : std::clamp(v, 0.0f, 1.0f);
-}
-
-std::string CTimbre::getParameterText(int number) const { return parameterRecord(number).display(*this); }
 
 void CTimbre::setPolyphony(int voices) { m_settings.polyphony = std::clamp(voices, 0, kMaxPolyphony); }
 

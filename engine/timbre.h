@@ -4,9 +4,10 @@
 #include "dsp/effect_unit.h"
 #include "engine/engine_context.h"
 #include "engine/midi_event.h"
+#include "engine/program_source.h"
 #include "engine/timbre_settings.h"
 #include "engine/voice.h"
-#include "presets/program.h"
+#include "engine/voice_context.h"
 #include "tuning/tuning.h"
 
 #include <array>
@@ -21,7 +22,7 @@ constexpr int kMonoVoice = 0;
 // Events of one processEvents call that a timbre keeps; further events are dropped.
 constexpr int kMaxTimbreEvents = 4096;
 
-class CTimbre {
+class CTimbre : public CVoiceContext {
 public:
     CTimbre();
 
@@ -43,11 +44,6 @@ public:
     // Adds frames host samples of the timbre's signal to left and right.
     void render(float* left, float* right, int frames);
 
-    // number is a resolved parameter number; NaN is ignored and values outside 0..1 are the nearest end.
-    void setParameterValue(int number, float value);
-    float getParameterValue(int number) const;
-    std::string getParameterText(int number) const;
-
     std::array<CVoice, kVoiceCount>& voices() { return m_voices; }
     const std::array<CVoice, kVoiceCount>& voices() const { return m_voices; }
     CVoice& voice(int i) { return m_voices[static_cast<size_t>(i)]; }
@@ -60,26 +56,22 @@ public:
     void setQuality(int factor);
     int quality() const { return m_settings.quality; }
 
-    // What the voices read while they render.
-    bool tempoChanged() const { return m_tempoChanged; }
-    float hostBeatsPerSecond() const;
-    int oscOversamplingSetting() const { return m_context ? m_context->oscOversampling : 1; }
-    // The bend factor towards the destination tuning ("TUN" range) for a key.
-    float tuningBendFactor(int key, float bend) const;
+    // ---- what the voices ask while they render ----
+    const CShaperTable& shaperTable() const override { return m_shaper; }
+    bool tempoChanged() const override { return m_tempoChanged; }
+    float hostBeatsPerSecond() const override;
+    int oscOversamplingSetting() const override { return m_context ? m_context->oscOversampling : 1; }
+    float tuningBendFactor(int key, float bend) const override;
+    CSongPosition songPosition(int position) const override;
+    void voiceProgramChange(CVoice& voice, int program, int position) override;
+    // Through the owner's parameter setter.
+    void applyController(int controller, float value, CVoice& voice) override;
+    void restartFirstKeyClocks(int position) override;
+
     CTuning& mainTuning() { return m_mainTuning; }
     const CTuning& mainTuning() const { return m_mainTuning; }
     CTuning& destinationTuning() { return m_destinationTuning; }
     const CTuning& destinationTuning() const { return m_destinationTuning; }
-    // The controller mapping for controllers 5 to 90: value 0..1 applied to this voice only.
-    void applyController(int controller, float value, CVoice& voice);
-    // A voice executes a MIDI program change at a position in voice samples.
-    void voiceProgramChange(CVoice& voice, int program, int position);
-    void restartFirstKeyClocks(int position);
-    // The four clocks at a position in voice samples of the current block.
-    double beatsSinceProgramChange(int position) const { return m_clocks[0].at(position, beatsPerVoiceSample()); }
-    double secondsSinceProgramChange(int position) const { return m_clocks[1].at(position, secondsPerVoiceSample()); }
-    double beatsSinceFirstKey(int position) const { return m_clocks[2].at(position, beatsPerVoiceSample()); }
-    double secondsSinceFirstKey(int position) const { return m_clocks[3].at(position, secondsPerVoiceSample()); }
 
     // After an edit of the mono voice's modulation modules: the poly voices take the same modules.
     void copyModulesToVoices();
@@ -93,7 +85,6 @@ public:
     void clearEffects();
 
     CShaperTable& shaperTable() { return m_shaper; }
-    const CShaperTable& shaperTable() const { return m_shaper; }
     // Rebuilds the shaper curve from the timbre's shaper settings.
     void rebuildShaper();
 
@@ -104,15 +95,13 @@ public:
     int programNumber() const { return m_programNumber; }
     const std::string& programName() const { return m_programName; }
     void setProgramName(const std::string& name);
-    // The program of the bank in the owner's context (the fallback program without a bank).
-    const CProgram& bankProgram(int program) const;
-    // Silences the timbre and loads the bank program; program is clamped to 0..63.
+    // Silences the timbre and loads the stored program; program is clamped to 0..63.
     void changeProgram(int program);
-    // Loads its bank program again without silencing.
+    // Loads its stored program again without silencing.
     void reloadProgram();
-    // A program's name and sound; the program number stays.
-    void loadFrom(const CProgram& program);
-    void storeInto(CProgram& program) const;
+    // A sound into the voices, the shaper curve and the effect units; the program number stays.
+    void loadSound(const CSound& sound);
+    CSound sound() const;
 
 private:
     // A running time as an integer part and a fraction kept below 1.
@@ -148,9 +137,12 @@ private:
         int32_t sysexSize = 0;
     };
 
-    // Decodes the program's records into the voice, or copies the modules of a voice that did.
-    void loadVoice(CVoice& voice, const CProgram& program, const CVoice* decoded);
-    void loadTimbreValues(const CProgram& program);
+    // The stored program's sound and name ("Init" without programs in the context).
+    const CSound& storedSound(int program) const;
+    const std::string& storedName(int program) const;
+    // Loads the sound into the voice, or copies the modules of a voice that loaded it.
+    void loadVoice(CVoice& voice, const CSound& sound, const CVoice* loaded);
+    void loadTimbreValues(const CSound& sound);
 
     void housekeeping();
     int accept(const CMidiEventList& events, int monoChannel, int polyChannel);

@@ -289,8 +289,7 @@ void CTimbre::controlChange(const CAcceptedEvent& e)
     if (controller >= kAllNotesOff && controller <= kLastModeMessage)
         return stopHeldNotes(c.time);
     if (controller == kPolyphonyController) {
-        const int voices = std::min<int>(e.data2, kMaxPolyphony);
-        setParameterValue(185, (static_cast<float>(voices) + 0.5f) / 17.0f);
+        setPolyphony(std::min<int>(e.data2, kMaxPolyphony));
         return;
     }
     c.type = command::Controller;

@@ -1,9 +1,8 @@
 #include "engine/voice.h"
 
-#include "engine/timbre.h"
-
 #include <algorithm>
 #include <cmath>
+#include <span>
 
 namespace quorvix {
 
@@ -42,8 +41,7 @@ CVoice::CVoice()
     m_oscillators[1].setWaves(0, 0);
     m_oscillators[2].setWaves(0, 0);
     m_portamentoClock.setKind(kMidiSyncKind);
-    m_filterA.setTypeAsStageA(m_settings.filter.type);
-    m_filterB.setTypeAsStageB(m_settings.filter.type);
+    m_filter.setType(m_settings.filter.type);
     setResonance(m_settings.filter.resonance);
     for (CModOscillator& osc : m_modOscillators)
         osc.attach(&*m_tables);
@@ -62,8 +60,7 @@ void CVoice::setSampleRate(float rate)
     for (CLoopEnvelope& env : m_envelopes)
         env.setSampleRate(rate);
     m_portamentoClock.setSampleRate(rate);
-    m_filterA.setSampleRate(rate);
-    m_filterB.setSampleRate(rate);
+    m_filter.setSampleRate(rate);
     m_resonator.setSampleRate(rate);
     m_dcBlocker.setSampleRate(rate);
     for (CModOscillator& osc : m_modOscillators)
@@ -96,8 +93,7 @@ void CVoice::silence()
 void CVoice::clearFilters()
 {
     m_decimator.clear();
-    m_filterA.clear();
-    m_filterB.clear();
+    m_filter.clear();
     m_resonator.clear();
     m_dcBlocker.clear();
 }
@@ -154,17 +150,6 @@ void CVoice::setPan(double angle)
         setPanTargets(static_cast<float>(angle / kPi));
 }
 
-void CVoice::copyModulesFrom(const CVoice& other)
-{
-    for (size_t i = 0; i < m_modOscillators.size(); ++i)
-        m_modOscillators[i].copyFrom(other.m_modOscillators[i]);
-    for (size_t i = 0; i < kEnvelopeCount - 1; ++i)
-        m_envelopes[i].copyFrom(other.m_envelopes[i]);
-    m_envelopes[kEnvelopeCount - 1].copyFrom(other.m_envelopes[kEnvelopeCount - 1]);
-    m_oscSection.copyFrom(other.m_oscSection);
-    m_filterSection.copyFrom(other.m_filterSection);
-}
-
 void CVoice::setShaperGain(float gain)
 {
     m_settings.shaper.gain = gain;
@@ -189,15 +174,13 @@ void CVoice::setShaperMix(float mix)
 void CVoice::setFilterType(int type)
 {
     m_settings.filter.type = type;
-    m_filterA.setTypeAsStageA(type);
-    m_filterB.setTypeAsStageB(type);
+    m_filter.setType(type);
 }
 
 void CVoice::setFilterLevel(int sections)
 {
     m_settings.filter.level = sections;
-    m_filterA.setSections(sections);
-    m_filterB.setSections(sections);
+    m_filter.setSections(sections);
 }
 
 void CVoice::setFilterParameter(float p)
@@ -206,8 +189,7 @@ void CVoice::setFilterParameter(float p)
     if (m_filterSection.modulates(filtertarget::FilterParameter))
         return;
     m_filterParameterInUse = p;
-    m_filterA.setParameter(-8.0 * p - 1.0);
-    m_filterB.setParameter(p);
+    m_filter.setParameter(p);
 }
 
 void CVoice::setFilterFrequency(float hz)
@@ -243,14 +225,13 @@ void CVoice::setResonance(float r)
 {
     m_settings.filter.resonance = r;
     if (!m_filterSection.modulates(filtertarget::Resonance))
-        m_resonator.setQuality(16.0 * r + 1.0);
+        m_resonator.setQuality(resonanceQuality(static_cast<double>(r)));
 }
 
 void CVoice::applyCutoff()
 {
     const double f = m_cutoff * m_cutoffModulation.ratio + m_cutoffModulation.add;
-    m_filterA.setFrequency(f);
-    m_filterB.setFrequency(f);
+    m_filter.setFrequency(f);
     applyResonanceFrequency();
 }
 
@@ -318,7 +299,7 @@ float CVoice::envelopeLevel() const
 
 // ---- the render walk ------------------------------------------------------------------------------
 
-void CVoice::render(CTimbre& timbre, float* left, float* right, int frames)
+void CVoice::render(CVoiceContext& context, float* left, float* right, int frames)
 {
     if (m_queueReset) {
         m_queueReset = false;
@@ -327,34 +308,34 @@ void CVoice::render(CTimbre& timbre, float* left, float* right, int frames)
     }
     if (m_queue.front().type == command::End)
         return;
-    m_shaper = &timbre.shaperTable();
+    m_shaper = &context.shaperTable();
     m_queue[m_queue.size() - 1].time = -frames;
     int pos = 0;
     if (m_queue.front().time < 0) {
         pos = -m_queue.front().time;
         m_queue.front().time = 0;
     }
-    prepareRunningState(timbre);
+    prepareRunningState(context);
 
     while (true) {
         while (m_queue.size() > 1 && m_queue[1].type != command::End && -m_queue[1].time <= pos) {
             CVoiceCommand next = m_queue[1];
             m_queue.remove(1);
-            if (execute(timbre, next, pos))
+            if (execute(context, next, pos))
                 m_queue.front() = next;
         }
         CVoiceCommand& state = m_queue.front();
         if (state.type == command::NoteOn)
-            noteStart(timbre, state, pos);
+            noteStart(context, state, pos);
         else if (state.type == command::LegatoNote)
-            legatoStart(timbre, state);
+            legatoStart(context, state);
         if (pos >= frames)
             break;
         const int next = m_queue.size() > 1 ? std::clamp(-m_queue[1].time, pos, frames) : frames;
         while (pos < next && sounding(m_queue.front().type)) {
             const int age = m_queue.front().time;
             if (age % kFineGrid == 0)
-                gridSix(timbre, age);
+                gridSix(context, age);
             if (age % kCoarseGrid == 0 && (m_queue.front().type == command::Held || m_queue.front().type == command::NoteOff))
                 gridTwentyFour(age);
             if (!sounding(m_queue.front().type))
@@ -377,7 +358,7 @@ void CVoice::render(CTimbre& timbre, float* left, float* right, int frames)
             m_queue[i].time += frames;
 }
 
-void CVoice::prepareRunningState(CTimbre& timbre)
+void CVoice::prepareRunningState(CVoiceContext& context)
 {
     CVoiceCommand& state = m_queue.front();
     switch (state.type) {
@@ -390,8 +371,8 @@ void CVoice::prepareRunningState(CTimbre& timbre)
     case command::LegatoNote:
     case command::Held:
     case command::NoteOff:
-        if (timbre.tempoChanged())
-            changeTempo(timbre.hostBeatsPerSecond());
+        if (context.tempoChanged())
+            changeTempo(context.hostBeatsPerSecond());
         return;
     default:
         break;
@@ -435,7 +416,7 @@ void CVoice::retimeGlide(float oldBeatsPerSecond, float newBeatsPerSecond)
     startGlide(age, length, current, m_glide.target);
 }
 
-bool CVoice::execute(CTimbre& timbre, CVoiceCommand& command, int position)
+bool CVoice::execute(CVoiceContext& context, CVoiceCommand& command, int position)
 {
     switch (command.type) {
     case command::NoteOn:
@@ -480,7 +461,7 @@ bool CVoice::execute(CTimbre& timbre, CVoiceCommand& command, int position)
         command.time = 0;
         return true;
     case command::ProgramChange:
-        timbre.voiceProgramChange(*this, command.number, position);
+        context.voiceProgramChange(*this, command.number, position);
         m_finished = true;
         m_amplitude = m_amplitudeIncrement = 0.0f;
         command.time = 0;
@@ -493,7 +474,7 @@ bool CVoice::execute(CTimbre& timbre, CVoiceCommand& command, int position)
             m_oscSection.setBreath(command.amount);
             m_filterSection.setBreath(command.amount);
         } else {
-            timbre.applyController(command.number, command.amount, *this);
+            context.applyController(command.number, command.amount, *this);
         }
         return false;
     case command::SystemReset:
@@ -510,7 +491,7 @@ bool CVoice::execute(CTimbre& timbre, CVoiceCommand& command, int position)
     case command::PitchBend: {
         m_bend = command.frequency;
         const float range = m_settings.level.pitchBendRange;
-        m_pitchTarget = range >= 0.0f ? std::exp2(m_bend * range / 12.0f) : timbre.tuningBendFactor(m_key, m_bend);
+        m_pitchTarget = range >= 0.0f ? std::exp2(m_bend * range / 12.0f) : context.tuningBendFactor(m_key, m_bend);
         m_bendSmoothing.restart();
         m_oscSection.setPitchBend(m_bend);
         m_filterSection.setPitchBend(m_bend);
@@ -522,7 +503,7 @@ bool CVoice::execute(CTimbre& timbre, CVoiceCommand& command, int position)
         m_filterSection.setAftertouch(command.amount);
         return false;
     case command::FirstKey:
-        timbre.restartFirstKeyClocks(position);
+        context.restartFirstKeyClocks(position);
         return false;
     case command::Retune:
         m_retuneTarget = command.frequency;
@@ -570,20 +551,20 @@ void CVoice::finishNote()
 
 // ---- note start and legato ------------------------------------------------------------------------
 
-void CVoice::noteStart(CTimbre& timbre, const CVoiceCommand& note, int position)
+void CVoice::noteStart(CVoiceContext& context, const CVoiceCommand& note, int position)
 {
     m_finished = false;
     m_frequency = note.frequency;
     m_retuneSmoothing = CSmoothing {};
     if (m_settings.level.pitchBendRange < 0.0f)
-        m_pitchTarget = timbre.tuningBendFactor(note.key, m_bend);
+        m_pitchTarget = context.tuningBendFactor(note.key, m_bend);
     m_pitchFactor = m_pitchTarget;
     m_bendSmoothing = CSmoothing {};
     m_lastFrequency = note.frequency;
     m_lastVelocityGain = note.velocityGain;
     m_lastKeyGain = note.keyGain;
 
-    const float tempo = timbre.hostBeatsPerSecond();
+    const float tempo = context.hostBeatsPerSecond();
     for (COscillator& osc : m_oscillators)
         osc.clock().setHostTempo(tempo);
     for (CModOscillator& osc : m_modOscillators)
@@ -594,7 +575,7 @@ void CVoice::noteStart(CTimbre& timbre, const CVoiceCommand& note, int position)
     m_glide.on = false;
 
     const COversamplingSettings& over = m_settings.oversampling;
-    const int setting = timbre.oscOversamplingSetting();
+    const int setting = context.oscOversamplingSetting();
     const bool high = (setting == 2 && over.mode != 0) || (setting == 1 && over.mode == 2) ||
                       (setting == 1 && over.mode == 1 && m_sampleRate <= note.frequency * std::exp2(over.octaves));
     m_oversampling = high ? 4 : 1;
@@ -625,14 +606,13 @@ void CVoice::noteStart(CTimbre& timbre, const CVoiceCommand& note, int position)
     m_resonanceModulation = CFrequencyModulation {};
     m_filterParameterInUse = m_settings.filter.parameter;
     m_resonanceWeightInUse = m_settings.filter.resonanceWeight;
-    m_resonator.setQuality(16.0 * m_settings.filter.resonance + 1.0);
+    m_resonator.setQuality(resonanceQuality(static_cast<double>(m_settings.filter.resonance)));
     applyCutoff();
-    m_filterA.setParameter(-8.0 * m_filterParameterInUse - 1.0);
-    m_filterB.setParameter(m_filterParameterInUse);
+    m_filter.setParameter(m_filterParameterInUse);
     // The panorama starts unramped at the voice's pan value; a pan modulation then moves it.
     setPanTargets(static_cast<float>(m_settings.level.panAngle / kPi));
 
-    startSections(timbre, note, position);
+    startSections(context, note, position);
 
     CLoopEnvelope& amp = envelope(EEnvelope::Amplitude);
     amp.noteStart(kCoarseGrid);
@@ -646,10 +626,9 @@ void CVoice::noteStart(CTimbre& timbre, const CVoiceCommand& note, int position)
     m_queue.front().type = command::Held;
 }
 
-void CVoice::startSections(CTimbre& timbre, const CVoiceCommand& note, int position)
+void CVoice::startSections(CVoiceContext& context, const CVoiceCommand& note, int position)
 {
-    const CSongPosition song {timbre.beatsSinceProgramChange(position), timbre.secondsSinceProgramChange(position),
-                              timbre.beatsSinceFirstKey(position), timbre.secondsSinceFirstKey(position)};
+    const CSongPosition song = context.songPosition(position);
     const float key = static_cast<float>(note.key) * (1.0f / 127.0f);
     m_modOscillators[0].noteStart(song, kCoarseGrid);
     m_modOscillators[1].noteStart(song, kCoarseGrid);
@@ -748,14 +727,13 @@ void CVoice::applyFilterSection(bool all)
             break;
         case 10:
             m_filterParameterInUse = clampUnitValue(m_settings.filter.parameter + o);
-            m_filterA.setParameter(-8.0 * m_filterParameterInUse - 1.0);
-            m_filterB.setParameter(m_filterParameterInUse);
+            m_filter.setParameter(m_filterParameterInUse);
             break;
         case 11:
             m_resonanceWeightInUse = clampUnitValue(m_settings.filter.resonanceWeight + o);
             break;
         case 12:
-            m_resonator.setQualityUnlimited(clampUnitValue(m_settings.filter.resonance + o) * 16.0f + 1.0f);
+            m_resonator.setQualityUnlimited(resonanceQuality(clampUnitValue(m_settings.filter.resonance + o)));
             break;
         case 13:
             setPanTargets(std::clamp(o * 0.5f + static_cast<float>(m_settings.level.panAngle / kPi), 0.0f, 0.5f));
@@ -786,7 +764,7 @@ void CVoice::startGlide(int startAge, int length, const std::array<float, 5>& st
         m_glide.slope[q] = m_glide.length > 0 ? (target[q] - start[q]) / static_cast<float>(m_glide.length) : 0.0f;
 }
 
-void CVoice::legatoStart(CTimbre&, const CVoiceCommand& note)
+void CVoice::legatoStart(CVoiceContext&, const CVoiceCommand& note)
 {
     const std::array<float, 5> start = {m_frequency, m_cutoff, m_resonance, m_lastVelocityGain, m_lastKeyGain};
     m_retuneTarget = note.frequency;
@@ -809,7 +787,7 @@ void CVoice::legatoStart(CTimbre&, const CVoiceCommand& note)
 
 // ---- control grid ---------------------------------------------------------------------------------
 
-void CVoice::gridSix(CTimbre&, int age)
+void CVoice::gridSix(CVoiceContext&, int age)
 {
     bool retuned = m_retuneSmoothing.step(m_frequency, m_retuneTarget);
     retuned = m_bendSmoothing.step(m_pitchFactor, m_pitchTarget) || retuned;
@@ -916,31 +894,20 @@ inline float CVoice::oscillatorSample(int age)
     return out;
 }
 
-// The main filter as the type combines its stages: A alone, A and B in parallel, A then B.
-inline float CVoice::filter(float x)
-{
-    switch (m_settings.filter.type) {
-    case 2:
-    case 5:
-    case 8:
-        return m_filterB.tick(x) + m_filterA.tick(x);
-    case 7:
-        return m_filterB.tick(m_filterA.tick(x));
-    default:
-        return m_filterA.tick(x);
-    }
-}
-
-// False, with nothing added, when the run's output is not finite.
+// False, with nothing added, when the run's output is not finite. count is at most a fine grid
+// step, so the feedback line (at least that long) is read before any of its cells is rewritten.
 bool CVoice::renderAudio(float* left, float* right, int count, int age)
 {
+    std::array<float, kFineGrid> out;
+    for (int i = 0; i < count; ++i)
+        out[static_cast<size_t>(i)] = oscillatorSample(age + i);
+    m_filter.run(out.data(), count);
     const float weight = m_resonanceWeightInUse;
     const float dry = (1.0f - weight) / 2.0f;
     const bool postShaper = m_settings.shaper.postFilter;
-    std::array<float, kFineGrid> out;
     float check = 0.0f; // NaN once any sample is NaN (the clip turns infinities into NaN)
-    for (int i = 0; i < count; ++i) {
-        float x = filter(oscillatorSample(age + i));
+    for (float& sample : std::span(out.data(), static_cast<size_t>(count))) {
+        float x = sample;
         x = m_resonator.tick(x) * weight + x * dry;
         if (postShaper)
             x = shape(x);
@@ -950,7 +917,7 @@ bool CVoice::renderAudio(float* left, float* right, int count, int age)
         m_amplitude += m_amplitudeIncrement;
         x *= m_amplitude;
         x = (std::fabs(x + 1.0f) - std::fabs(x - 1.0f)) * m_volumeGain;
-        out[static_cast<size_t>(i)] = x;
+        sample = x;
         check += x * 0.0f;
     }
     if (std::isnan(check))

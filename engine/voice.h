@@ -8,20 +8,21 @@
 #include "dsp/mod_oscillator.h"
 #include "dsp/mod_section.h"
 #include "dsp/oscillator.h"
-#include "dsp/pole_filter.h"
+#include "dsp/main_filter.h"
 #include "dsp/resonator.h"
 #include "dsp/second_order_state.h"
 #include "dsp/shaper_table.h"
 #include "dsp/tempo_clock.h"
 #include "dsp/wave_table.h"
 #include "engine/command_queue.h"
+#include "engine/sound.h"
+#include "engine/voice_context.h"
 #include "engine/voice_settings.h"
 
 #include <array>
 
 namespace quorvix {
 
-class CTimbre;
 
 enum class EEnvelope { OscMod1, OscMod2, FilterMod1, FilterMod2, Amplitude };
 constexpr int kEnvelopeCount = 5;
@@ -59,41 +60,41 @@ public:
     void silence();
 
     // Walks the queue over frames voice samples and adds the voice's signal to left and right.
-    void render(CTimbre& timbre, float* left, float* right, int frames);
+    void render(CVoiceContext& context, float* left, float* right, int frames);
     bool idle() const { return m_queueReset || m_queue.front().type == command::End; }
 
-    COscillator& oscillator(int i) { return m_oscillators[static_cast<size_t>(i)]; }
-    const COscillator& oscillator(int i) const { return m_oscillators[static_cast<size_t>(i)]; }
-    CCombinationStage& combination() { return m_combination; }
-    const CCombinationStage& combination() const { return m_combination; }
-    // Modulation oscillators 0 and 1 belong to the oscillator section, 2 and 3 to the filter section.
-    CModOscillator& modOscillator(int i) { return m_modOscillators[static_cast<size_t>(i)]; }
-    const CModOscillator& modOscillator(int i) const { return m_modOscillators[static_cast<size_t>(i)]; }
-    CModSection& oscillatorSection() { return m_oscSection; }
-    const CModSection& oscillatorSection() const { return m_oscSection; }
-    CModSection& filterSection() { return m_filterSection; }
-    const CModSection& filterSection() const { return m_filterSection; }
-    // The section a modulation oscillator belongs to, and its speed target there.
-    bool modOscillatorSpeedModulated(int i) const;
-    // Copies oscillators, envelopes and combiner sets of the modulation from another voice.
+    // ---- the sound ----
+    // Every setting of the sound that belongs to a voice (the shaper curve and the effects belong
+    // to the timbre), through the setters below.
+    void loadSound(const CSound& sound);
+    // The same without the modulation modules, after copyModulesFrom.
+    void loadSoundValues(const CSound& sound);
+    void storeSound(CSound& sound) const;
+    // Copies modulation oscillators, envelopes and combiner sets from another voice.
     void copyModulesFrom(const CVoice& other);
 
-    // Parameter setters that keep a modulated target at its modulated value (only the base moves).
-    void setWeight(int i, float v);
+    // ---- parameter setters: a value a modulation section drives keeps its modulation ----
+    void setOscillatorWave1(int i, int id) { m_oscillators[static_cast<size_t>(i)].setWave1(id); }
+    void setOscillatorWave2(int i, int id) { m_oscillators[static_cast<size_t>(i)].setWave2(id); }
     void setPulse(int i, float v);
     void setSymmetry(int i, float v);
+    void setOscillatorPhase(int i, float v) { m_oscillators[static_cast<size_t>(i)].setPhase(v); }
+    void setCoarse(int i, int semitones) { m_oscillators[static_cast<size_t>(i)].setCoarse(semitones); }
+    void setFine(int i, float v) { m_oscillators[static_cast<size_t>(i)].setFine(v); }
+    // One source for all three oscillators' beat detune.
+    void setOscillatorSync(int kind);
+    void setWeight(int i, float v);
+    void setOperatorA(int id) { m_combination.setOperatorA(id); }
+    void setOperatorB(int id) { m_combination.setOperatorB(id); }
+    void setOversampling(const COversamplingSettings& s) { m_settings.oversampling = s; }
+    // Modulation oscillators 0 and 1 belong to the oscillator section, 2 and 3 to the filter section.
+    void setModWave(int i, int id) { m_modOscillators[static_cast<size_t>(i)].setWave(id); }
+    void setModOnce(int i, bool on) { m_modOscillators[static_cast<size_t>(i)].setOnce(on); }
+    void setModSync(int i, int kind) { m_modOscillators[static_cast<size_t>(i)].setSyncKind(kind); }
     void setModSpeed(int i, float beats);
-    void setPan(double angle);
-
-    CLoopEnvelope& envelope(EEnvelope e) { return m_envelopes[static_cast<size_t>(e)]; }
-    const CLoopEnvelope& envelope(EEnvelope e) const { return m_envelopes[static_cast<size_t>(e)]; }
-    CPoleFilter& filterA() { return m_filterA; }
-    const CPoleFilter& filterA() const { return m_filterA; }
-    CPoleFilter& filterB() { return m_filterB; }
-    const CPoleFilter& filterB() const { return m_filterB; }
-    CResonator& resonator() { return m_resonator; }
-    const CResonator& resonator() const { return m_resonator; }
-
+    void setModPhase(int i, float phase) { m_modOscillators[static_cast<size_t>(i)].setPhase(phase); }
+    void setModDelayMode(int i, int mode) { m_modOscillators[static_cast<size_t>(i)].setDelayMode(mode); }
+    void setModDelay(int i, float beats) { m_modOscillators[static_cast<size_t>(i)].setDelay(beats); }
     // Shaper values of the voice; the curve itself belongs to the timbre.
     void setShaperGain(float gain);
     void setShaperPosition(float position);
@@ -112,13 +113,27 @@ public:
     void setResonance(float r);
     void setKeyMid(int key) { m_settings.filter.keyMid = key; }
     void setKeySlope(float slope) { m_settings.filter.keySlope = slope; }
+    // Levels, portamento, bend range and dirty tuning are read at the next note; the pan moves at once.
+    void setLevels(const CLevelSettings& levels);
+    void setPan(double angle);
+    void setPortamentoSync(int kind) { m_portamentoClock.setKind(kind); }
+
+    // ---- what the voice holds ----
+    const COscillator& oscillator(int i) const { return m_oscillators[static_cast<size_t>(i)]; }
+    const CCombinationStage& combination() const { return m_combination; }
+    const CModOscillator& modOscillator(int i) const { return m_modOscillators[static_cast<size_t>(i)]; }
+    // The modulation modules are edited in place (the editor), then copied to the other voices.
+    CModSection& oscillatorSection() { return m_oscSection; }
+    const CModSection& oscillatorSection() const { return m_oscSection; }
+    CModSection& filterSection() { return m_filterSection; }
+    const CModSection& filterSection() const { return m_filterSection; }
+    CLoopEnvelope& envelope(EEnvelope e) { return m_envelopes[static_cast<size_t>(e)]; }
+    const CLoopEnvelope& envelope(EEnvelope e) const { return m_envelopes[static_cast<size_t>(e)]; }
+    const CMainFilter& filter() const { return m_filter; }
+    const CResonator& resonator() const { return m_resonator; }
     float cutoffInUse() const { return m_cutoff; }
     float resonanceFrequencyInUse() const { return m_resonance; }
-
-    CTempoClock& portamentoClock() { return m_portamentoClock; }
     const CTempoClock& portamentoClock() const { return m_portamentoClock; }
-
-    CVoiceSettings& settings() { return m_settings; }
     const CVoiceSettings& settings() const { return m_settings; }
 
     int key() const { return m_key; }
@@ -166,15 +181,17 @@ private:
     };
     enum EGlide { GlideFrequency, GlideCutoff, GlideResonance, GlideVelocity, GlideKey };
 
+    bool modOscillatorSpeedModulated(int i) const;
+
     // render walk
-    void prepareRunningState(CTimbre& timbre);
-    bool execute(CTimbre& timbre, CVoiceCommand& command, int position);
-    void noteStart(CTimbre& timbre, const CVoiceCommand& note, int position);
-    void startSections(CTimbre& timbre, const CVoiceCommand& note, int position);
+    void prepareRunningState(CVoiceContext& context);
+    bool execute(CVoiceContext& context, CVoiceCommand& command, int position);
+    void noteStart(CVoiceContext& context, const CVoiceCommand& note, int position);
+    void startSections(CVoiceContext& context, const CVoiceCommand& note, int position);
     // Applies combiner outputs to their targets: every combiner with a destination, or the varying ones.
     void applyOscillatorSection(bool all);
     void applyFilterSection(bool all);
-    void legatoStart(CTimbre& timbre, const CVoiceCommand& note);
+    void legatoStart(CVoiceContext& context, const CVoiceCommand& note);
     void startGlide(int startAge, int length, const std::array<float, 5>& start, const std::array<float, 5>& target);
     void resetRunningValues();
     void resetControllers();
@@ -183,7 +200,7 @@ private:
     void changeTempo(float beatsPerSecond);
 
     // control grid
-    void gridSix(CTimbre& timbre, int age);
+    void gridSix(CVoiceContext& context, int age);
     void gridTwentyFour(int age);
     void updateOscillatorFrequencies();
     void setPanTargets(float h);
@@ -197,7 +214,6 @@ private:
     void dropBrokenNote();
     inline float oscillatorSample(int age);
     inline float shape(float x) const;
-    inline float filter(float x);
     void clearFilters();
     void applyCutoff();
     void applyResonanceFrequency();
@@ -221,8 +237,7 @@ private:
     float m_filterParameterInUse = 0.0f;
     float m_resonanceWeightInUse = 0.0f;
     CTempoClock m_portamentoClock;
-    CPoleFilter m_filterA;
-    CPoleFilter m_filterB;
+    CMainFilter m_filter;
     CResonator m_resonator;
     CDcBlocker m_dcBlocker;
     const CShaperTable* m_shaper = nullptr;

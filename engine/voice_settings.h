@@ -13,6 +13,8 @@ constexpr double kInitPanAngle = 0.7853981633974483; // pi / 4, the middle
 struct COversamplingSettings {
     int mode = 1;          // 0 "OFF", 1 "Frequency", 2 "Always"
     float octaves = 4.0f;  // threshold of "Frequency"
+
+    bool operator==(const COversamplingSettings&) const = default;
 };
 
 struct CShaperVoiceSettings {
@@ -21,6 +23,8 @@ struct CShaperVoiceSettings {
     float mix = 1.0f;
     bool postFilter = false;
     bool limiter = false;
+
+    bool operator==(const CShaperVoiceSettings&) const = default;
 };
 
 struct CFilterSettings {
@@ -34,6 +38,8 @@ struct CFilterSettings {
     float resonance = 0.0f;             // r = v squared
     int keyMid = 0;
     float keySlope = 0.0f;              // v / 6
+
+    bool operator==(const CFilterSettings&) const = default;
 };
 
 struct CLevelSettings {
@@ -45,6 +51,8 @@ struct CLevelSettings {
     float portamento = 1.0f;     // beats
     float pitchBendRange = 2.0f; // semitones, -1 means the tuning's destination
     float dirtyTuning = 0.0f;    // semitones
+
+    bool operator==(const CLevelSettings&) const = default;
 };
 
 struct CVoiceSettings {

@@ -1,6 +1,9 @@
 #include "platform/plugin_location.h"
 
+#include <algorithm>
+#include <dirent.h>
 #include <dlfcn.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace quorvix::platform {
@@ -18,5 +21,24 @@ std::string pluginFolder()
 }
 
 bool fileReadable(const std::string& path) { return access(path.c_str(), R_OK) == 0; }
+
+std::vector<std::string> subFolders(const std::string& folder)
+{
+    std::vector<std::string> names;
+    DIR* dir = opendir(folder.c_str());
+    if (!dir)
+        return names;
+    while (const dirent* entry = readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name == "." || name == "..")
+            continue;
+        struct stat info {};
+        if (stat((folder + "/" + name).c_str(), &info) == 0 && S_ISDIR(info.st_mode))
+            names.push_back(name);
+    }
+    closedir(dir);
+    std::sort(names.begin(), names.end());
+    return names;
+}
 
 } // namespace quorvix::platform

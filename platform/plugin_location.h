@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace quorvix::platform {
 
@@ -9,5 +10,8 @@ namespace quorvix::platform {
 std::string pluginFolder();
 
 bool fileReadable(const std::string& path);
+
+// The names of the folders inside a folder, without "." and "..", sorted; empty when it cannot be read.
+std::vector<std::string> subFolders(const std::string& folder);
 
 } // namespace quorvix::platform

@@ -61,7 +61,6 @@ const char* const kExportExtensions = ".msf.tun.tun.tun.mid";
 // The size the reply event announces for itself.
 constexpr int32_t kReplyEventByteSize = 24;
 constexpr int kOversamplingChoices = 3;
-constexpr float kTuningBaseRange = 4.0f;
 // Kick buttons act when their value falls below this.
 constexpr float kKickThreshold = 0.5f;
 // A negative host index addresses nothing: its remainder could otherwise land on an alias.
@@ -203,7 +202,8 @@ void CSynthPlugin::initialize()
         std::lock_guard lock(m_engineLock);
         m_context.tuningBase = 0.0f;
         m_context.tuningSource = 0;
-        m_context.bank = m_bank.get();
+        m_context.programs = m_bank.get();
+        m_context.voiceParameter = &setVoiceParameter;
         m_context.sendSysex = &CSynthPlugin::sendTuningDump;
         m_context.sysexOwner = this;
         for (CTimbre& t : m_timbres)
@@ -264,7 +264,7 @@ void CSynthPlugin::setParameter(int32_t index, float value)
         command = runCommand(index, value);
         if (command == ECommand::NotACommand) {
             const CAddress address = decodeIndex(index);
-            m_timbres[address.timbre].setParameterValue(address.number, value);
+            setParameterValue(m_timbres[address.timbre], address.number, value);
             selectedChanged = address.timbre == m_selectedTimbre;
         }
     }
@@ -317,7 +317,7 @@ CSynthPlugin::ECommand CSynthPlugin::runCommand(int32_t index, float value)
     case cmd::PastePreset:
         if (!kicked || !m_clipboard)
             return ECommand::Done;
-        m_timbres[m_selectedTimbre].loadFrom(*m_clipboard);
+        loadProgram(m_timbres[m_selectedTimbre], *m_clipboard);
         autoStore();
         return ECommand::SoundChanged;
     case cmd::SwapPreset:
@@ -334,7 +334,7 @@ CSynthPlugin::ECommand CSynthPlugin::runCommand(int32_t index, float value)
         setTuningSource(choiceOf(value, kTuningSourceCount));
         return ECommand::Done;
     case cmd::TuningBase:
-        m_context.tuningBase = (value - 0.5f) * kTuningBaseRange;
+        m_context.tuningBase = static_cast<float>(engineValue(cmd::TuningBase, value));
         return ECommand::Done;
     case cmd::OscOversampling:
         m_settings.oscOversampling = std::min(static_cast<int>(std::floor(value * kOversamplingChoices)), 2);
@@ -360,7 +360,7 @@ CSynthPlugin::ECommand CSynthPlugin::swapWithClipboard()
     const CProgram previous = *m_clipboard;
     autoStore();
     storeSelected(m_clipboard.get());
-    m_timbres[m_selectedTimbre].loadFrom(previous);
+    loadProgram(m_timbres[m_selectedTimbre], previous);
     autoStore();
     return ECommand::SoundChanged;
 }
@@ -516,7 +516,7 @@ bool CSynthPlugin::readCommand(int32_t index, float& value) const
         value = choiceValue(clampInt(m_context.tuningSource, 0, kTuningSourceCount - 1), kTuningSourceCount);
         return true;
     case cmd::TuningBase:
-        value = m_context.tuningBase / kTuningBaseRange + 0.5f;
+        value = normalizedValue(cmd::TuningBase, m_context.tuningBase);
         return true;
     case cmd::OscOversampling:
         value = choiceValue(m_settings.oscOversampling, kOversamplingChoices);
@@ -539,7 +539,7 @@ float CSynthPlugin::getParameter(int32_t index)
     if (readCommand(index, value))
         return value;
     const CAddress address = decodeIndex(index);
-    return m_timbres[address.timbre].getParameterValue(address.number);
+    return parameterValue(m_timbres[address.timbre], address.number);
 }
 
 void CSynthPlugin::automateParameter(int32_t index, float value)
@@ -572,7 +572,7 @@ void CSynthPlugin::getParameterDisplay(int32_t index, char* text)
 {
     std::lock_guard lock(m_engineLock);
     const CAddress address = decodeIndex(index);
-    copyToHost(text, m_timbres[address.timbre].getParameterText(address.number), kTextCapacity);
+    copyToHost(text, parameterText(m_timbres[address.timbre], address.number), kTextCapacity);
 }
 
 void CSynthPlugin::setMonoTimbralSetting(bool on)
@@ -611,7 +611,7 @@ void CSynthPlugin::storeSelected(CProgram* target)
     const bool accepted = target && ((m_bank && m_bank->contains(target)) || target == m_clipboard.get());
     if (!accepted)
         return;
-    m_timbres[m_selectedTimbre].storeInto(*target);
+    storeProgram(m_timbres[m_selectedTimbre], *target);
     if (target == m_clipboard.get())
         return;
     const int number = m_timbres[m_selectedTimbre].programNumber();

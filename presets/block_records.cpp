@@ -1,12 +1,6 @@
 #include "presets/block_records.h"
 
-#include "dsp/finite.h"
-#include "dsp/loop_envelope.h"
-#include "dsp/mod_oscillator.h"
-#include "dsp/mod_section.h"
-#include "dsp/oscillator.h"
-#include "presets/byte_stream.h"
-#include "presets/parameter_table.h"
+#include "base/byte_stream.h"
 #include "presets/value_format.h"
 
 #include <algorithm>
@@ -21,14 +15,9 @@ constexpr int kModOscillatorVersion = 1;
 constexpr int kEnvelopeVersion = 2;
 constexpr int kCombinerVersion = 4;
 constexpr int kOldFeedbackWave = 36;
-constexpr int kMaxCoarse = 36;
 constexpr float kOldFineStep = 0.0019607844f;
 constexpr int kOldEnvelopePoints = 16;
 constexpr int kConstants = 4;
-// Every modulation oscillator's delay has the range of the first one's parameter.
-constexpr int kModDelayNumber = 59;
-
-float unit(float x) { return std::clamp(finiteOr(x, 0.0f), 0.0f, 1.0f); }
 
 // Reads the tag and the version byte; false for another tag or a version above newest.
 bool header(CByteReader& in, const char* tag, int newest, int& version)
@@ -43,23 +32,23 @@ bool header(CByteReader& in, const char* tag, int newest, int& version)
 
 // ---- oscillator ------------------------------------------------------------------------------
 
-std::vector<uint8_t> storeOscillator(const COscillator& osc)
+std::vector<uint8_t> storeOscillator(const COscillatorSettings& osc)
 {
     CByteWriter out;
     out.tag("OSC_");
     out.u8(kOscillatorVersion);
-    out.i32(osc.wave1());
-    out.i32(osc.wave2());
-    out.f32(osc.pulse());
-    out.f32(osc.symmetry());
-    out.f32(osc.phaseParameter());
-    out.i32(osc.coarse());
-    out.f32(osc.fine());
-    out.u8(static_cast<uint8_t>(osc.clock().kind()));
+    out.i32(osc.wave1);
+    out.i32(osc.wave2);
+    out.f32(osc.pulse);
+    out.f32(osc.symmetry);
+    out.f32(osc.phase);
+    out.i32(osc.coarse);
+    out.f32(osc.fine);
+    out.u8(static_cast<uint8_t>(osc.syncKind));
     return out.bytes();
 }
 
-bool loadOscillator(const std::vector<uint8_t>& record, COscillator& osc)
+bool loadOscillator(const std::vector<uint8_t>& record, COscillatorSettings& osc)
 {
     CByteReader in(record);
     int version = 0;
@@ -78,34 +67,28 @@ bool loadOscillator(const std::vector<uint8_t>& record, COscillator& osc)
                 w = kFeedbackWave;
     if (version <= 1 && fine >= 0.5f)
         fine = static_cast<float>(quantizeChoice(2.0f * fine - 1.0f, 0, 127)) * kOldFineStep + 0.5f;
-    osc.setWaves(waves[0], waves[1]);
-    osc.setPulse(finiteOr(pulse, 1.0f));
-    osc.setSymmetry(finiteOr(symmetry, 1.0f));
-    osc.setPhase(unit(phase));
-    osc.setCoarse(std::clamp(coarse, -kMaxCoarse, kMaxCoarse));
-    osc.setFine(unit(fine));
-    osc.clock().setKind(sync);
+    osc = {waves[0], waves[1], pulse, symmetry, phase, coarse, fine, sync};
     return true;
 }
 
 // ---- modulation oscillator -------------------------------------------------------------------
 
-std::vector<uint8_t> storeModOscillator(const CModOscillator& osc)
+std::vector<uint8_t> storeModOscillator(const CModOscillatorSettings& osc)
 {
     CByteWriter out;
     out.tag("MOSC");
     out.u8(kModOscillatorVersion);
-    out.i32(osc.wave());
-    out.boolean(osc.once());
-    out.u8(static_cast<uint8_t>(osc.clock().kind()));
-    out.f32(osc.speed());
-    out.f32(osc.phase());
-    out.u8(static_cast<uint8_t>(osc.delayMode()));
-    out.f32(osc.delay());
+    out.i32(osc.wave);
+    out.boolean(osc.once);
+    out.u8(static_cast<uint8_t>(osc.syncKind));
+    out.f32(osc.speed);
+    out.f32(osc.phase);
+    out.u8(static_cast<uint8_t>(osc.delayMode));
+    out.f32(osc.delay);
     return out.bytes();
 }
 
-bool loadModOscillator(const std::vector<uint8_t>& record, CModOscillator& osc)
+bool loadModOscillator(const std::vector<uint8_t>& record, CModOscillatorSettings& osc)
 {
     CByteReader in(record);
     int version = 0;
@@ -120,21 +103,14 @@ bool loadModOscillator(const std::vector<uint8_t>& record, CModOscillator& osc)
     const float delay = in.f32();
     if (in.failed())
         return false;
-    osc.setWave(wave);
-    osc.clock().setKind(sync);
-    osc.setSpeed(std::isnan(speed) ? kMinModSpeed : std::clamp(speed, kMinModSpeed, kMaxModSpeed));
-    osc.setPhase(unit(phase));
-    osc.setDelayMode(std::min(delayMode, delaymode::Continue));
-    osc.setOnce(once);
-    osc.setDelay(static_cast<float>(limitToParameter(kModDelayNumber, delay, 0.0)));
+    osc = {wave, once, sync, speed, phase, delayMode, delay};
     return true;
 }
 
 // ---- loop envelope ---------------------------------------------------------------------------
 
-std::vector<uint8_t> storeEnvelope(const CLoopEnvelope& envelope)
+std::vector<uint8_t> storeEnvelope(const CEnvelopeShape& shape)
 {
-    const CEnvelopeShape shape = envelope.storedShape();
     CByteWriter out;
     out.tag("CMLE");
     out.u8(kEnvelopeVersion);
@@ -228,7 +204,7 @@ bool readEnvelopeVersion2(CByteReader& in, CEnvelopeShape& shape)
 
 } // namespace
 
-bool loadEnvelope(const std::vector<uint8_t>& record, CLoopEnvelope& envelope)
+bool loadEnvelope(const std::vector<uint8_t>& record, CEnvelopeShape& stored)
 {
     CByteReader in(record);
     int version = 0;
@@ -244,19 +220,19 @@ bool loadEnvelope(const std::vector<uint8_t>& record, CLoopEnvelope& envelope)
     shape.clockKind = in.u8();
     if (in.failed() || shape.lastPoint >= kEnvelopePoints)
         return false;
-    envelope.assign(shape);
+    stored = shape;
     return true;
 }
 
 // ---- combiner set ----------------------------------------------------------------------------
 
-std::vector<uint8_t> storeCombiners(const CModSection& section)
+std::vector<uint8_t> storeCombiners(const CCombinerSet& set)
 {
     CByteWriter out;
     out.tag("MCMB");
     out.u8(kCombinerVersion);
     out.u8(kCombiners);
-    for (const CCombiner& c : section.combiners()) {
+    for (const CCombiner& c : set.combiners) {
         out.i32(c.source1);
         out.i32(c.op);
         out.i32(c.source2);
@@ -264,7 +240,7 @@ std::vector<uint8_t> storeCombiners(const CModSection& section)
         out.f32(c.amount);
     }
     out.u8(kConstants);
-    for (float v : section.values())
+    for (float v : set.values)
         out.f32(v);
     return out.bytes();
 }
@@ -299,7 +275,7 @@ int renumberFilterDestination(int d, int version)
 
 } // namespace
 
-bool loadCombiners(const std::vector<uint8_t>& record, CModSection& section)
+bool loadCombiners(const std::vector<uint8_t>& record, ESectionKind kind, CCombinerSet& set)
 {
     CByteReader in(record);
     int version = 0;
@@ -308,7 +284,7 @@ bool loadCombiners(const std::vector<uint8_t>& record, CModSection& section)
     const int count = in.u8();
     if (in.failed() || count > kCombiners)
         return false;
-    std::array<CCombiner, kCombiners> combiners = section.combiners();
+    std::array<CCombiner, kCombiners> combiners = set.combiners;
     for (int i = 0; i < count; ++i) {
         CCombiner& c = combiners[static_cast<size_t>(i)];
         c.source1 = in.i32();
@@ -320,10 +296,10 @@ bool loadCombiners(const std::vector<uint8_t>& record, CModSection& section)
             c.source1 = renumberOldSource(c.source1);
             c.source2 = renumberOldSource(c.source2);
         }
-        if (section.kind() == ESectionKind::Filter)
+        if (kind == ESectionKind::Filter)
             c.destination = renumberFilterDestination(c.destination, version);
     }
-    std::array<float, 4> values = section.values();
+    std::array<float, 4> values = set.values;
     if (version >= 3) {
         if (in.u8() != kConstants)
             return false;
@@ -332,7 +308,7 @@ bool loadCombiners(const std::vector<uint8_t>& record, CModSection& section)
     }
     if (in.failed())
         return false;
-    section.assign(combiners, values);
+    set = {combiners, values};
     return true;
 }
 

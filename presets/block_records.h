@@ -1,29 +1,30 @@
 // The tagged records in which oscillators, modulation oscillators, loop envelopes and combiner
 // sets store themselves inside programs. Loading reads every version still found in stored
-// songs; a wrong tag, a refused version or a short record loads nothing and returns false.
+// songs (the program's one check limits the values afterwards); a wrong tag, a refused version
+// or a short record loads nothing and returns false.
 #pragma once
+
+#include "dsp/loop_envelope.h"
+#include "dsp/mod_oscillator.h"
+#include "dsp/mod_section.h"
+#include "dsp/oscillator.h"
 
 #include <cstdint>
 #include <vector>
 
 namespace quorvix {
 
-class COscillator;
-class CModOscillator;
-class CLoopEnvelope;
-class CModSection;
+std::vector<uint8_t> storeOscillator(const COscillatorSettings& osc);
+bool loadOscillator(const std::vector<uint8_t>& record, COscillatorSettings& osc);
 
-std::vector<uint8_t> storeOscillator(const COscillator& osc);
-bool loadOscillator(const std::vector<uint8_t>& record, COscillator& osc);
+std::vector<uint8_t> storeModOscillator(const CModOscillatorSettings& osc);
+bool loadModOscillator(const std::vector<uint8_t>& record, CModOscillatorSettings& osc);
 
-std::vector<uint8_t> storeModOscillator(const CModOscillator& osc);
-bool loadModOscillator(const std::vector<uint8_t>& record, CModOscillator& osc);
+std::vector<uint8_t> storeEnvelope(const CEnvelopeShape& shape);
+bool loadEnvelope(const std::vector<uint8_t>& record, CEnvelopeShape& shape);
 
-std::vector<uint8_t> storeEnvelope(const CLoopEnvelope& envelope);
-bool loadEnvelope(const std::vector<uint8_t>& record, CLoopEnvelope& envelope);
-
+std::vector<uint8_t> storeCombiners(const CCombinerSet& set);
 // Combiners that the record does not hold keep their settings.
-std::vector<uint8_t> storeCombiners(const CModSection& section);
-bool loadCombiners(const std::vector<uint8_t>& record, CModSection& section);
+bool loadCombiners(const std::vector<uint8_t>& record, ESectionKind kind, CCombinerSet& set);
 
 } // namespace quorvix

@@ -1,6 +1,6 @@
 #include "presets/chunk.h"
 
-#include "presets/byte_stream.h"
+#include "base/byte_stream.h"
 #include "presets/program_record.h"
 
 #include <algorithm>

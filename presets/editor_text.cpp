@@ -1,5 +1,8 @@
 #include "presets/editor_text.h"
 
+#include "dsp/effect_unit.h"
+#include "dsp/level_curve.h"
+#include "presets/parameter_table.h"
 #include "presets/value_format.h"
 
 #include <algorithm>
@@ -17,9 +20,6 @@ namespace {
 constexpr float kNoteStep = 0.007874016f; // 1/127
 constexpr float kFineBeatStep = 0.0019607844f;
 constexpr double kOversamplingNoteFactor = 0.9988454217380301;
-constexpr double kVolumeCentre = 0.6857142857142857;
-constexpr double kVolumeScale = 3.5;
-constexpr double kVolumeRead = 0.2857142857142857;
 constexpr float kMinusInfinityDb = -48.0f;
 constexpr float kMainVolumeRange = 70.0f;
 constexpr float kMainVolumeRead = 0.014285714f;
@@ -204,17 +204,26 @@ bool parseFine(CTyped& in, const CLastNote&, double, double& v)
 
 using Parser = std::function<bool(CTyped&, const CLastNote&, double, double&)>;
 
-// v = (x + offset) * scale of the leading number.
-Parser linear(double offset, double scale)
+// The leading number as the parameter's engine value.
+Parser engineNumber(int number)
 {
-    return [offset, scale](CTyped& in, const CLastNote&, double, double& v) {
+    return [number](CTyped& in, const CLastNote&, double, double& v) {
         double x = 0.0;
         if (!in.number(x))
             return false;
-        v = (x + offset) * scale;
+        v = normalizedValue(number, x);
         return true;
     };
 }
+
+// The parameter's engine value printed with format.
+std::function<std::string(float)> engineText(int number, const char* format)
+{
+    return [number, format](float v) { return printf1(format, engineValue(number, v)); };
+}
+
+// A count of sixteenths from a parameter whose engine value is in beats.
+int sixteenthsOf(int number, float v) { return static_cast<int>(engineValue(number, v) * kSixteenths); }
 
 Parser sixteenthsParser(double lowest, double highest, bool zeroBelowOne)
 {
@@ -235,15 +244,20 @@ constexpr double kHertzGuard = 0.005;
 
 std::string hertzText(double hz) { return printfInt("%dHz", static_cast<long long>(hz + kHertzGuard)); }
 
-std::string filterFrequencyText(float v) { return hertzText(200.0 * std::exp2(4.75 * v)); }
-
-bool parseFilterFrequency(CTyped& in, const CLastNote& lastNote, double, double& v)
+std::function<std::string(float)> frequencyText(int number)
 {
-    double hz = 0.0;
-    if (!parseFrequencyOrNote(in, lastNote, hz))
-        return false;
-    v = std::log2(0.005 * hz) / 4.75;
-    return true;
+    return [number](float v) { return hertzText(engineValue(number, v)); };
+}
+
+Parser frequencyParser(int number)
+{
+    return [number](CTyped& in, const CLastNote& lastNote, double, double& v) {
+        double hz = 0.0;
+        if (!parseFrequencyOrNote(in, lastNote, hz))
+            return false;
+        v = normalizedValue(number, hz);
+        return true;
+    };
 }
 
 std::string noteKnobText(float v) { return noteName(quantizeChoice(v, 0, 127)); }
@@ -322,22 +336,23 @@ bool parseModPhase(CTyped& in, const CLastNote&, double, double& v)
     return in.number(v);
 }
 
+constexpr int kOversamplingOctaves = 186;
+
 std::string oversamplingText(float v)
 {
-    const double octaves = 10.0 * v;
+    const double octaves = engineValue(kOversamplingOctaves, v);
     return printf1(octaves >= 10.0 ? "%2.1f oc" : "%1.2f oc", octaves);
 }
 
+// "#": the octaves from the last note up to the voice rate.
 bool parseOversampling(CTyped& in, const CLastNote& lastNote, double sampleRate, double& v)
 {
-    if (in.startsWith('#')) {
-        v = -0.1 * std::log2(lastNote.frequency * kOversamplingNoteFactor / sampleRate);
-        return true;
-    }
-    double x = 0.0;
-    if (!in.number(x))
+    double octaves = 0.0;
+    if (in.startsWith('#'))
+        octaves = -std::log2(lastNote.frequency * kOversamplingNoteFactor / sampleRate);
+    else if (!in.number(octaves))
         return false;
-    v = 0.1 * x;
+    v = normalizedValue(kOversamplingOctaves, octaves);
     return true;
 }
 
@@ -345,32 +360,41 @@ std::map<int, CFormatter> makeFormatters()
 {
     std::map<int, CFormatter> f;
     for (int base : {25, 33, 41}) {
-        f[base + 5] = {[](float v) { return printfInt("%d H", static_cast<int>(72.0f * v + 0.5f) - 36); },
-                       [](CTyped& in, const CLastNote&, double, double& v) {
-                           double x = 0.0;
-                           if (!in.number(x))
-                               return false;
-                           v = (std::trunc(x) + 36.0025) / 72.0;
-                           return true;
-                       }};
+        const int coarse = base + 5;
+        f[coarse] = {[coarse](float v) { return printfInt("%d H", static_cast<long long>(engineValue(coarse, v))); },
+                     [coarse](CTyped& in, const CLastNote&, double, double& v) {
+                         double x = 0.0;
+                         if (!in.number(x))
+                             return false;
+                         v = normalizedValue(coarse, std::trunc(x));
+                         return true;
+                     }};
         f[base + 6] = {fineText, parseFine};
     }
-    f[186] = {oversamplingText, parseOversampling};
+    f[kOversamplingOctaves] = {oversamplingText, parseOversampling};
     for (int n : {56, 63, 118, 125})
-        f[n] = {[](float v) { return sixteenthsText(quantizeChoice(v, 1, 128)); }, sixteenthsParser(1.0, 128.0, true)};
+        f[n] = {[n](float v) { return sixteenthsText(sixteenthsOf(n, v)); }, sixteenthsParser(1.0, 128.0, true)};
     for (int n : {57, 64, 119, 126})
         f[n] = {modPhaseText, parseModPhase};
     for (int n : {59, 66, 121, 128, 182})
-        f[n] = {[](float v) { return sixteenthsText(quantizeChoice(v, 0, 127)); }, sixteenthsParser(0.0, 127.0, false)};
-    f[100] = {[](float v) { return printf1("%1.3f", 1.3333334f * v + 0.16666667f); }, linear(-0.16666667, 0.75)};
-    f[101] = {[](float v) { return printf1("%1.3f", 2.0f * v - 1.0f); }, linear(1.0, 0.5)};
-    f[106] = {[](float v) { return printfInt("%d", quantizeChoice(v, 1, 8)); }, linear(-1.0, 0.14285715)};
-    f[108] = {filterFrequencyText, parseFilterFrequency};
-    f[111] = {filterFrequencyText, parseFilterFrequency};
+        f[n] = {[n](float v) { return sixteenthsText(sixteenthsOf(n, v)); }, sixteenthsParser(0.0, 127.0, false)};
+    for (int n : {100, 101})
+        f[n] = {engineText(n, "%1.3f"), engineNumber(n)};
+    f[106] = {[](float v) { return printfInt("%d", static_cast<long long>(engineValue(106, v))); }, engineNumber(106)};
+    for (int n : {108, 111})
+        f[n] = {frequencyText(n), frequencyParser(n)};
     f[113] = {noteKnobText, parseNoteKnob};
     f[159] = {noteKnobText, parseNoteKnob};
-    f[114] = {[](float v) { return printf1("%1.3f", 2.0f * v); }, linear(0.0, 0.5)};
-    f[158] = {[](float v) { return printf1("%1.3f", 4.8f * v + 0.2f); }, linear(-0.2, 0.20833333)};
+    // The key slope's field shows 2 v, unlike its engine value.
+    f[114] = {[](float v) { return printf1("%1.3f", 2.0f * v); },
+              [](CTyped& in, const CLastNote&, double, double& v) {
+                  double x = 0.0;
+                  if (!in.number(x))
+                      return false;
+                  v = 0.5 * x;
+                  return true;
+              }};
+    f[158] = {engineText(158, "%1.3f"), engineNumber(158)};
     f[160] = {[](float v) { return printf1("%1.1fdB/Oct", 20.0 * std::log10(2.0) * (2.0 * v - 1.0)); },
               [](CTyped& in, const CLastNote&, double, double& v) {
                   double x = 0.0;
@@ -381,7 +405,7 @@ std::map<int, CFormatter> makeFormatters()
               }};
     f[161] = {mainVolumeText, parseMainVolume};
     f[181] = {pitchBendText, parsePitchBend};
-    f[184] = {[](float v) { return printf1("%1.3f H", v); }, linear(0.0, 1.0)};
+    f[184] = {engineText(184, "%1.3f H"), engineNumber(184)};
     f[185] = {polyphonyText, [](CTyped& in, const CLastNote&, double, double& v) {
                   // What the knob shows for 0 reads back as 0.
                   if (in.startsWithEither('m')) {
@@ -394,7 +418,7 @@ std::map<int, CFormatter> makeFormatters()
                   v = x / 16.0;
                   return true;
               }};
-    f[1020] = {[](float v) { return printf1("%1.3fH", (v - 0.5) * 4.0); }, linear(2.0, 0.25)};
+    f[cmd::TuningBase] = {engineText(cmd::TuningBase, "%1.3fH"), engineNumber(cmd::TuningBase)};
     return f;
 }
 
@@ -406,26 +430,18 @@ const std::map<int, CFormatter>& formatters()
 
 // ---- effect knobs ----------------------------------------------------------------------------
 
-double bandAmountLevel(float v)
-{
-    const double gain = std::pow(10.0, (v - kVolumeCentre) * kVolumeScale);
-    return std::log10(gain + 1.0) * kVolumeRead + kVolumeCentre;
-}
+// The band amount shown as the level of the gain it adds to the dry signal.
+double bandAmountLevel(float v) { return levelOfGain(levelGain(v) + 1.0); }
 
-struct CHertzScale {
-    double base;
-    double octaves;
-};
-
-CHertzScale hertzScale(EEffectKnobText format)
+const CBandScale& bandScale(EEffectKnobText format)
 {
     switch (format) {
     case EEffectKnobText::HertzLow:
-        return {100.0, 3.321928};
+        return kLowBand;
     case EEffectKnobText::HertzMid:
-        return {100.0, 5.643856};
+        return kMidBand;
     default:
-        return {2000.0, 1.3219281};
+        return kHighBand;
     }
 }
 
@@ -463,14 +479,13 @@ std::string effectKnobText(EEffectKnobText format, float v)
 {
     switch (format) {
     case EEffectKnobText::Milliseconds500:
-        return printfInt("%03d ms", static_cast<int>(500.0f * v + 0.5f));
+        return printfInt("%03d ms", static_cast<int>(CEffectUnit::engineValue(slot::Time1, v)));
     case EEffectKnobText::Milliseconds2000:
         return printfInt("%04dms", static_cast<int>(2000.0f * v + 0.5f));
     case EEffectKnobText::HertzLow:
     case EEffectKnobText::HertzMid:
     case EEffectKnobText::HertzHigh: {
-        const CHertzScale scale = hertzScale(format);
-        return hertzText(scale.base * std::exp2(scale.octaves * v));
+        return hertzText(bandScale(format).frequency(v));
     }
     case EEffectKnobText::DecibelWet: {
         const float db = kWetRange * v - kWetRange;
@@ -499,7 +514,7 @@ bool parseEffectKnobText(EEffectKnobText format, const std::string& text, const 
     case EEffectKnobText::Milliseconds500:
         if (!in.number(x))
             return false;
-        v = std::trunc(x) * 0.002;
+        v = CEffectUnit::normalizedValue(slot::Time1, static_cast<float>(std::trunc(std::clamp(x, -1e6, 1e6))));
         break;
     case EEffectKnobText::Milliseconds2000:
         if (!in.number(x))
@@ -511,8 +526,8 @@ bool parseEffectKnobText(EEffectKnobText format, const std::string& text, const 
     case EEffectKnobText::HertzHigh: {
         if (!parseFrequencyOrNote(in, lastNote, x))
             return false;
-        const CHertzScale scale = hertzScale(format);
-        v = x <= 0.0 ? 0.0 : std::log2(x / scale.base) / scale.octaves;
+        const CBandScale& scale = bandScale(format);
+        v = x <= 0.0 ? 0.0 : std::log(x / scale.base) / std::log(scale.ratio);
         break;
     }
     case EEffectKnobText::DecibelWet:
@@ -529,8 +544,8 @@ bool parseEffectKnobText(EEffectKnobText format, const std::string& text, const 
             return false;
         // The inverse of the display: level b from dB, then the gain it stands for.
         const double level = (x - kMinusInfinityDb) / kMainVolumeRange;
-        const double gain = std::pow(10.0, (level - kVolumeCentre) / kVolumeRead) - 1.0;
-        v = gain <= 0.0 ? 0.0 : std::log10(gain) / kVolumeScale + kVolumeCentre;
+        const double gain = levelGain(level) - 1.0;
+        v = gain <= 0.0 ? 0.0 : levelOfGain(gain);
         break;
     }
     case EEffectKnobText::ThirtySeconds:

@@ -1,5 +1,6 @@
 #include "presets/parameter_table.h"
 
+#include "dsp/level_curve.h"
 #include "engine/timbre.h"
 #include "presets/value_format.h"
 #include "presets/value_names.h"
@@ -30,17 +31,11 @@ constexpr float kShapeGainRead = 0.75f;
 constexpr float kDynamicScale = 4.8f;
 constexpr float kDynamicOffset = 0.2f;
 constexpr float kDynamicRead = 0.20833333f;
-constexpr double kVolumeCentre = 0.6857142857142857;
-constexpr double kVolumeScale = 3.5;
-constexpr double kVolumeRead = 0.2857142857142857;
-constexpr float kEffectTimeRead = 0.002f;
-constexpr float kEffectDepthRead = 0.2f;
-constexpr float kEffectGainRead = 1.0204082f;
-constexpr float kEffectGainDisplay = 102.04082f;
 constexpr float kSixteenths = 16.0f;
 constexpr float kOversamplingOctaveScale = 10.0f;
 constexpr float kKeySlopeScale = 6.0f;
 constexpr float kKeySlopeDisplay = 1200.0f;
+constexpr float kTuningBaseRange = 4.0f;
 
 // ---- conversions ----------------------------------------------------------------------------
 
@@ -64,6 +59,19 @@ std::string percentText(float x) { return formatInteger(static_cast<long long>(1
 
 std::string truncText(double x) { return formatInteger(static_cast<long long>(x)); }
 
+std::string threeDecimals(float x) { return cutToThreeDecimals(formatDecimal(x)); }
+
+float same(float x) { return x; }
+
+int syncChoice(float v) { return listChoice(v, kSyncKindCount); }
+
+float syncValue(int kind) { return listValue(kind, kSyncKindCount); }
+
+std::string syncText(int kind) { return syncKindName(kind); }
+
+// 0..127 sixteenths of a beat, in beats.
+float sixteenthsUpTo127(float v) { return static_cast<float>(quantizeChoice(v, 0, 127)) / kSixteenths; }
+
 // ---- record builders -------------------------------------------------------------------------
 
 template <typename ToEngine>
@@ -74,22 +82,31 @@ CEngineRange rangeOf(ToEngine toEngine)
     return {std::min(a, b), std::max(a, b)};
 }
 
-void setRange(CParameterRecord& r, CEngineRange range)
+// The record's conversions between normalized values and engine values of type T.
+template <typename T, typename ToEngine, typename ToValue>
+void convertWith(CParameterRecord& r, ToEngine toEngine, ToValue toValue)
 {
-    r.ranged = true;
+    const CEngineRange range = rangeOf(toEngine);
+    r.toEngine = [toEngine](float v) { return static_cast<double>(static_cast<T>(toEngine(v))); };
+    // An engine value from outside (typed text) is taken within the range first.
+    r.toValue = [toValue, range](double x) {
+        return static_cast<float>(toValue(static_cast<T>(std::clamp(x, range.low, range.high))));
+    };
     r.range = range;
 }
 
-using Settings = CVoiceSettings;
+// Groups of voice values without rules of their own, set as a whole.
+struct CLevelGroup {
+    static const CLevelSettings& read(const CVoice& v) { return v.settings().level; }
+    static void write(CVoice& v, const CLevelSettings& s) { v.setLevels(s); }
+};
 
-template <typename Apply>
-void onVoices(CTimbre& timbre, Apply apply)
-{
-    for (CVoice& voice : timbre.voices())
-        apply(voice.settings());
-}
+struct COversamplingGroup {
+    static const COversamplingSettings& read(const CVoice& v) { return v.settings().oversampling; }
+    static void write(CVoice& v, const COversamplingSettings& s) { v.setOversampling(s); }
+};
 
-const Settings& master(const CTimbre& timbre) { return timbre.masterVoice().settings(); }
+const CVoiceSettings& master(const CTimbre& timbre) { return timbre.masterVoice().settings(); }
 
 struct CTableBuilder {
     std::map<int, CParameterRecord> records;
@@ -101,20 +118,27 @@ struct CTableBuilder {
         r.label = label;
         return r;
     }
-    // A voice field of type T: set converts v and writes every voice, get and display read the master.
-    template <typename T, typename Field, typename ToEngine, typename ToValue, typename Show>
+    // A field of type T of a group of voice values: set converts v and writes every voice through
+    // the group's setter, get and display read the master.
+    template <typename Group, typename T, typename Field, typename ToEngine, typename ToValue, typename Show>
     void voice(int number, const char* name, const char* label, Field field, ToEngine toEngine, ToValue toValue,
                Show show)
     {
         CParameterRecord& r = add(number, name, label);
-        setRange(r, rangeOf(toEngine));
-        r.setVoice = [field, toEngine](CVoice& voice, float v) { field(voice.settings()) = static_cast<T>(toEngine(v)); };
-        r.set = [field, toEngine](CTimbre& t, float v) {
-            const T x = toEngine(v);
-            onVoices(t, [&](Settings& s) { field(s) = x; });
+        convertWith<T>(r, toEngine, toValue);
+        auto write = [field](CVoice& voice, T x) {
+            auto values = Group::read(voice);
+            field(values) = x;
+            Group::write(voice, values);
         };
-        r.get = [field, toValue](const CTimbre& t) { return toValue(field(master(t))); };
-        r.display = [field, show](const CTimbre& t) { return show(field(master(t))); };
+        r.setVoice = [write, toEngine](CVoice& voice, float v) { write(voice, static_cast<T>(toEngine(v))); };
+        r.set = [write, toEngine](CTimbre& t, float v) {
+            const T x = toEngine(v);
+            for (CVoice& voice : t.voices())
+                write(voice, x);
+        };
+        r.get = [field, toValue](const CTimbre& t) { return toValue(field(Group::read(t.masterVoice()))); };
+        r.display = [field, show](const CTimbre& t) { return show(field(Group::read(t.masterVoice()))); };
     }
     // A timbre-wide field.
     template <typename T, typename Field, typename ToEngine, typename ToValue, typename Show>
@@ -122,25 +146,27 @@ struct CTableBuilder {
                 Show show)
     {
         CParameterRecord& r = add(number, name, label);
-        setRange(r, rangeOf([toEngine](float v) { return toEngine(v, T {}); }));
+        convertWith<T>(r, [toEngine](float v) { return toEngine(v, T {}); }, toValue);
         r.set = [field, toEngine](CTimbre& t, float v) { field(t.settings()) = toEngine(v, field(t.settings())); };
         r.get = [field, toValue](const CTimbre& t) { return toValue(field(t.settings())); };
         r.display = [field, show](const CTimbre& t) { return show(field(t.settings())); };
     }
-    // A parameter of a block of every voice: set converts v once and applies it to each voice.
-    template <typename ToEngine, typename Apply, typename Read, typename Show>
-    void block(int number, const char* name, const char* label, ToEngine toEngine, Apply apply, Read read, Show show)
+    // A value of type T of every voice: set converts v once and applies it to each voice through
+    // the voice's setter; get and display read the master.
+    template <typename T, typename ToEngine, typename ToValue, typename Apply, typename Read, typename Show>
+    void block(int number, const char* name, const char* label, ToEngine toEngine, ToValue toValue, Apply apply,
+               Read read, Show show)
     {
         CParameterRecord& r = add(number, name, label);
-        setRange(r, rangeOf(toEngine));
-        r.setVoice = [toEngine, apply](CVoice& voice, float v) { apply(voice, toEngine(v)); };
+        convertWith<T>(r, toEngine, toValue);
+        r.setVoice = [toEngine, apply](CVoice& voice, float v) { apply(voice, static_cast<T>(toEngine(v))); };
         r.set = [toEngine, apply](CTimbre& t, float v) {
-            const auto x = toEngine(v);
+            const T x = toEngine(v);
             for (CVoice& voice : t.voices())
                 apply(voice, x);
         };
-        r.get = [read](const CTimbre& t) { return read(t.masterVoice()); };
-        r.display = [show](const CTimbre& t) { return show(t.masterVoice()); };
+        r.get = [read, toValue](const CTimbre& t) { return toValue(static_cast<T>(read(t.masterVoice()))); };
+        r.display = [read, show](const CTimbre& t) { return show(static_cast<T>(read(t.masterVoice()))); };
     }
     void valueless(int number, const char* name, const char* label, const char* display = "")
     {
@@ -176,75 +202,67 @@ void addOscillators(CTableBuilder& b)
         {"OSC2 1st", "OSC2 2nd", "OSC2Pulse", "O2 Symm.", "O2 Phase", "O2 Detune Coarse", "O2 Detune Fine", "O2 Weight"},
         {"OSC3 1st", "OSC3 2nd", "OSC3Pulse", "O3 Symm.", "O3 Phase", "O3 Detune Coarse", "O3 Detune Fine", "O3 Weight"},
     };
+    auto waveChoice = [](float v) { return listChoice(v, kOscillatorWaveCount); };
+    auto waveValue = [](int w) { return listValue(w, kOscillatorWaveCount); };
+    auto waveText = [](int w) { return std::string(waveName(w)); };
     for (int i = 0; i < kOscillatorCount; ++i) {
         const int base = 25 + 8 * i;
         const char* const* n = kNames[i];
-        auto osc = [i](auto& voice) -> auto& { return voice.oscillator(i); };
-        auto waveChoice = [](float v) { return listChoice(v, kOscillatorWaveCount); };
-        b.block(
-            base, n[0], kWave, waveChoice, [osc](CVoice& v, int w) { osc(v).setWave1(w); },
-            [osc](const CVoice& v) { return listValue(osc(v).wave1(), kOscillatorWaveCount); },
-            [osc](const CVoice& v) { return std::string(waveName(osc(v).wave1())); });
-        b.block(
-            base + 1, n[1], kWave, waveChoice, [osc](CVoice& v, int w) { osc(v).setWave2(w); },
-            [osc](const CVoice& v) { return listValue(osc(v).wave2(), kOscillatorWaveCount); },
-            [osc](const CVoice& v) { return std::string(waveName(osc(v).wave2())); });
-        auto same = [](float x) { return x; };
-        b.block(
-            base + 2, n[2], kPercent, same, [i](CVoice& v, float x) { v.setPulse(i, x); },
-            [osc](const CVoice& v) { return osc(v).pulse(); }, [osc](const CVoice& v) { return percentText(osc(v).pulse()); });
-        b.block(
-            base + 3, n[3], kPercent, same, [i](CVoice& v, float x) { v.setSymmetry(i, x); },
-            [osc](const CVoice& v) { return osc(v).symmetry(); },
-            [osc](const CVoice& v) { return percentText(osc(v).symmetry()); });
-        b.block(
-            base + 4, n[4], kGrad, same, [osc](CVoice& v, float x) { osc(v).setPhase(x); },
+        auto osc = [i](const CVoice& voice) -> const COscillator& { return voice.oscillator(i); };
+        b.block<int>(
+            base, n[0], kWave, waveChoice, waveValue, [i](CVoice& v, int w) { v.setOscillatorWave1(i, w); },
+            [osc](const CVoice& v) { return osc(v).wave1(); }, waveText);
+        b.block<int>(
+            base + 1, n[1], kWave, waveChoice, waveValue, [i](CVoice& v, int w) { v.setOscillatorWave2(i, w); },
+            [osc](const CVoice& v) { return osc(v).wave2(); }, waveText);
+        b.block<float>(
+            base + 2, n[2], kPercent, same, same, [i](CVoice& v, float x) { v.setPulse(i, x); },
+            [osc](const CVoice& v) { return osc(v).pulse(); }, percentText);
+        b.block<float>(
+            base + 3, n[3], kPercent, same, same, [i](CVoice& v, float x) { v.setSymmetry(i, x); },
+            [osc](const CVoice& v) { return osc(v).symmetry(); }, percentText);
+        b.block<float>(
+            base + 4, n[4], kGrad, same, same, [i](CVoice& v, float x) { v.setOscillatorPhase(i, x); },
             [osc](const CVoice& v) { return osc(v).phaseParameter(); },
-            [osc](const CVoice& v) { return truncText(360.0f * osc(v).phaseParameter()); });
-        b.block(
+            [](float x) { return truncText(360.0f * x); });
+        b.block<int>(
             base + 5, n[5], kHalftones, [](float v) { return static_cast<int>(kCoarseScale * v + 0.5f) - kCoarseRange; },
-            [osc](CVoice& v, int c) { osc(v).setCoarse(c); },
-            [osc](const CVoice& v) { return (static_cast<float>(osc(v).coarse()) + kCoarseReadOffset) / kCoarseScale; },
-            [osc](const CVoice& v) { return formatInteger(osc(v).coarse()); });
-        b.block(
-            base + 6, n[6], kHalftones, same, [osc](CVoice& v, float x) { osc(v).setFine(x); },
-            [osc](const CVoice& v) { return osc(v).fine(); }, [osc](const CVoice& v) { return truncText(osc(v).fine()); });
-        b.block(
-            base + 7, n[7], kPercent, same, [i](CVoice& v, float x) { v.setWeight(i, x); },
-            [i](const CVoice& v) { return v.combination().weight(i); },
-            [i](const CVoice& v) { return percentText(v.combination().weight(i)); });
+            [](int c) { return (static_cast<float>(c) + kCoarseReadOffset) / kCoarseScale; },
+            [i](CVoice& v, int c) { v.setCoarse(i, c); }, [osc](const CVoice& v) { return osc(v).coarse(); },
+            [](int c) { return formatInteger(c); });
+        b.block<float>(
+            base + 6, n[6], kHalftones, same, same, [i](CVoice& v, float x) { v.setFine(i, x); },
+            [osc](const CVoice& v) { return osc(v).fine(); }, [](float x) { return truncText(x); });
+        b.block<float>(
+            base + 7, n[7], kPercent, same, same, [i](CVoice& v, float x) { v.setWeight(i, x); },
+            [i](const CVoice& v) { return v.combination().weight(i); }, percentText);
     }
 }
 
 void addOscillatorCommon(CTableBuilder& b)
 {
     auto toOperator = [](float v) { return quantizeChoice(v, 0, kOperatorCount - 1); };
-    b.block(
-        49, "OSC 1&2 Mix", kMode, toOperator, [](CVoice& v, int n) { v.combination().setOperatorA(n); },
-        [](const CVoice& v) { return listValue(v.combination().operatorA(), kOperatorCount); },
-        [](const CVoice& v) { return std::string(operatorName(v.combination().operatorA())); });
-    b.block(
-        50, "OSC 3&12 Mix", kMode, toOperator, [](CVoice& v, int n) { v.combination().setOperatorB(n); },
-        [](const CVoice& v) { return listValue(v.combination().operatorB(), kOperatorCount); },
-        [](const CVoice& v) { return std::string(operatorName(v.combination().operatorB())); });
+    auto operatorValue = [](int n) { return listValue(n, kOperatorCount); };
+    auto operatorText = [](int n) { return std::string(operatorName(n)); };
+    b.block<int>(
+        49, "OSC 1&2 Mix", kMode, toOperator, operatorValue, [](CVoice& v, int n) { v.setOperatorA(n); },
+        [](const CVoice& v) { return v.combination().operatorA(); }, operatorText);
+    b.block<int>(
+        50, "OSC 3&12 Mix", kMode, toOperator, operatorValue, [](CVoice& v, int n) { v.setOperatorB(n); },
+        [](const CVoice& v) { return v.combination().operatorB(); }, operatorText);
 
     // One source for all three oscillators, read back from the first.
-    b.block(
-        51, "OSC Tune Sync", kSource, [](float v) { return listChoice(v, kSyncKindCount); },
-        [](CVoice& voice, int kind) {
-            for (int i = 0; i < kOscillatorCount; ++i)
-                voice.oscillator(i).clock().setKind(kind);
-        },
-        [](const CVoice& voice) { return listValue(voice.oscillator(0).clock().kind(), kSyncKindCount); },
-        [](const CVoice& voice) { return std::string(syncKindName(voice.oscillator(0).clock().kind())); });
+    b.block<int>(
+        51, "OSC Tune Sync", kSource, syncChoice, syncValue, [](CVoice& voice, int kind) { voice.setOscillatorSync(kind); },
+        [](const CVoice& voice) { return voice.oscillator(0).clock().kind(); }, syncText);
 
-    b.voice<int>(
-        52, "OSC Oversampling", kMode, [](auto& s) -> auto& { return s.oversampling.mode; },
+    b.voice<COversamplingGroup, int>(
+        52, "OSC Oversampling", kMode, [](auto& s) -> auto& { return s.mode; },
         [](float v) { return std::min(static_cast<int>(std::floor(3.0f * v)), kOversamplingModeCount - 1); },
         [](int n) { return listValue(n, kOversamplingModeCount); },
         [](int n) { return std::string(oversamplingModeName(n)); });
-    b.voice<float>(
-        186, "OSC Oversampling", " Octave ", [](auto& s) -> auto& { return s.oversampling.octaves; },
+    b.voice<COversamplingGroup, float>(
+        186, "OSC Oversampling", " Octave ", [](auto& s) -> auto& { return s.octaves; },
         [](float v) { return kOversamplingOctaveScale * v; }, [](float x) { return x / kOversamplingOctaveScale; },
         [](float x) { return formatDecimal(x); });
 }
@@ -264,46 +282,39 @@ void addModOscillators(CTableBuilder& b)
     for (int i = 0; i < kModOscillatorCount; ++i) {
         const int base = kSets[i].base;
         const char* const* n = kSets[i].names;
-        auto mod = [i](auto& voice) -> auto& { return voice.modOscillator(i); };
-        b.block(
+        auto mod = [i](const CVoice& voice) -> const CModOscillator& { return voice.modOscillator(i); };
+        b.block<int>(
             base, n[0], kWave, [](float v) { return listChoice(v, kModOscillatorWaveCount); },
-            [mod](CVoice& v, int w) { mod(v).setWave(w); },
-            [mod](const CVoice& v) { return listValue(mod(v).wave(), kModOscillatorWaveCount); },
-            [mod](const CVoice& v) { return std::string(waveName(mod(v).wave())); });
-        b.block(
-            base + 1, n[1], kBoolean, isOn, [mod](CVoice& v, bool on) { mod(v).setOnce(on); },
-            [mod](const CVoice& v) { return onValue(mod(v).once()); },
-            [mod](const CVoice& v) {
-                const bool continuing = mod(v).delayMode() == delaymode::Continue;
-                return std::string(mod(v).once() ? (continuing ? "FirstKey" : "Once")
-                                                 : (continuing ? "PresetAge" : "Infinite"));
-            });
-        b.block(
-            base + 2, n[2], kSource, [](float v) { return listChoice(v, kSyncKindCount); },
-            [mod](CVoice& v, int k) { mod(v).setSyncKind(k); },
-            [mod](const CVoice& v) { return listValue(mod(v).clock().kind(), kSyncKindCount); },
-            [mod](const CVoice& v) { return std::string(syncKindName(mod(v).clock().kind())); });
-        b.block(
+            [](int w) { return listValue(w, kModOscillatorWaveCount); }, [i](CVoice& v, int w) { v.setModWave(i, w); },
+            [mod](const CVoice& v) { return mod(v).wave(); }, [](int w) { return std::string(waveName(w)); });
+        // The text names both switches: run once, and whether the delay mode continues.
+        b.block<bool>(
+            base + 1, n[1], kBoolean, isOn, onValue, [i](CVoice& v, bool on) { v.setModOnce(i, on); },
+            [mod](const CVoice& v) { return mod(v).once(); }, [](bool) { return std::string(); });
+        b.records[base + 1].display = [mod](const CTimbre& t) {
+            const CModOscillator& osc = mod(t.masterVoice());
+            const bool continuing = osc.delayMode() == delaymode::Continue;
+            return std::string(osc.once() ? (continuing ? "FirstKey" : "Once") : (continuing ? "PresetAge" : "Infinite"));
+        };
+        b.block<int>(
+            base + 2, n[2], kSource, syncChoice, syncValue, [i](CVoice& v, int k) { v.setModSync(i, k); },
+            [mod](const CVoice& v) { return mod(v).clock().kind(); }, syncText);
+        b.block<float>(
             base + 3, n[3], kBeats, [](float v) { return static_cast<float>(quantizeChoice(v, 1, 128)) / kSixteenths; },
-            [i](CVoice& v, float beats) { v.setModSpeed(i, beats); },
-            [mod](const CVoice& v) { return beatsValue(mod(v).speed(), 1, 128); },
-            [mod](const CVoice& v) { return formatDecimal(mod(v).speed()); });
-        b.block(
-            base + 4, n[4], kGrad, [](float v) { return v; }, [mod](CVoice& v, float p) { mod(v).setPhase(p); },
+            [](float beats) { return beatsValue(beats, 1, 128); }, [i](CVoice& v, float beats) { v.setModSpeed(i, beats); },
+            [mod](const CVoice& v) { return mod(v).speed(); }, [](float beats) { return formatDecimal(beats); });
+        b.block<float>(
+            base + 4, n[4], kGrad, same, same, [i](CVoice& v, float p) { v.setModPhase(i, p); },
             [mod](const CVoice& v) { return mod(v).phase(); },
-            [mod](const CVoice& v) {
-                return mod(v).phase() >= 1.0f ? std::string("Rand") : truncText(270.0f * mod(v).phase());
-            });
-        b.block(
+            [](float p) { return p >= 1.0f ? std::string("Rand") : truncText(270.0f * p); });
+        b.block<int>(
             base + 5, n[5], kModus, [](float v) { return listChoice(v, kDelayModeCount); },
-            [mod](CVoice& v, int m) { mod(v).setDelayMode(m); },
-            [mod](const CVoice& v) { return listValue(mod(v).delayMode(), kDelayModeCount); },
-            [mod](const CVoice& v) { return std::string(delayModeName(mod(v).delayMode())); });
-        b.block(
-            base + 6, n[6], kBeats, [](float v) { return static_cast<float>(quantizeChoice(v, 0, 127)) / kSixteenths; },
-            [mod](CVoice& v, float beats) { mod(v).setDelay(beats); },
-            [mod](const CVoice& v) { return beatsValue(mod(v).delay(), 0, 127); },
-            [mod](const CVoice& v) { return formatDecimal(mod(v).delay()); });
+            [](int m) { return listValue(m, kDelayModeCount); }, [i](CVoice& v, int m) { v.setModDelayMode(i, m); },
+            [mod](const CVoice& v) { return mod(v).delayMode(); }, [](int m) { return std::string(delayModeName(m)); });
+        b.block<float>(
+            base + 6, n[6], kBeats, sixteenthsUpTo127, [](float beats) { return beatsValue(beats, 0, 127); },
+            [i](CVoice& v, float beats) { v.setModDelay(i, beats); }, [mod](const CVoice& v) { return mod(v).delay(); },
+            [](float beats) { return formatDecimal(beats); });
     }
 }
 
@@ -330,27 +341,23 @@ void addShaper(CTableBuilder& b)
     rebuilt(97, "OSC Shape 1", kShape, curve([](auto& s) -> auto& { return s.shape1; }), shapeChoice, shapeValue,
             [](int n) { return std::string(shapeName(n, false)); });
     auto direct = [](float v, float) { return v; };
-    auto same = [](float x) { return x; };
-    auto threeDecimals = [](float x) { return cutToThreeDecimals(formatDecimal(x)); };
     rebuilt(98, "ShapeParam", kPercent, curve([](auto& s) -> auto& { return s.parameter; }), direct, same,
             threeDecimals);
     rebuilt(99, "ShapeSmooth", kPercent, curve([](auto& s) -> auto& { return s.smooth; }), direct, same,
             threeDecimals);
 
-    b.block(
+    b.block<float>(
         100, "ShapeGain", kDecibel, [](float v) { return kShapeGainScale * v + kShapeGainOffset; },
-        [](CVoice& v, float x) { v.setShaperGain(x); },
-        [](const CVoice& v) { return (v.settings().shaper.gain - kShapeGainOffset) * kShapeGainRead; },
-        [](const CVoice& v) { return cutToThreeDecimals(formatDecibel(v.settings().shaper.gain)); });
-    b.block(
-        101, "ShapePos.", kBlank, [](float v) { return 2.0f * v - 1.0f; },
-        [](CVoice& v, float x) { v.setShaperPosition(x); },
-        [](const CVoice& v) { return (v.settings().shaper.position + 1.0f) / 2.0f; },
-        [threeDecimals](const CVoice& v) { return threeDecimals(v.settings().shaper.position); });
-    b.block(
-        102, "PostFilter", kBoolean, isOn, [](CVoice& v, bool on) { v.setPostFilter(on); },
-        [](const CVoice& v) { return onValue(v.settings().shaper.postFilter); },
-        [](const CVoice& v) { return std::string(onText(v.settings().shaper.postFilter)); });
+        [](float x) { return (x - kShapeGainOffset) * kShapeGainRead; }, [](CVoice& v, float x) { v.setShaperGain(x); },
+        [](const CVoice& v) { return v.settings().shaper.gain; },
+        [](float x) { return cutToThreeDecimals(formatDecibel(x)); });
+    b.block<float>(
+        101, "ShapePos.", kBlank, [](float v) { return 2.0f * v - 1.0f; }, [](float x) { return (x + 1.0f) / 2.0f; },
+        [](CVoice& v, float x) { v.setShaperPosition(x); }, [](const CVoice& v) { return v.settings().shaper.position; },
+        threeDecimals);
+    b.block<bool>(
+        102, "PostFilter", kBoolean, isOn, onValue, [](CVoice& v, bool on) { v.setPostFilter(on); },
+        [](const CVoice& v) { return v.settings().shaper.postFilter; }, onText);
 
     // Both the timbre's table and the voices keep the limiter switch.
     CParameterRecord& limiter = b.add(103, "LimiterBug", kBoolean);
@@ -363,104 +370,93 @@ void addShaper(CTableBuilder& b)
     limiter.get = [](const CTimbre& t) { return onValue(master(t).shaper.limiter); };
     limiter.display = [](const CTimbre& t) { return std::string(onText(master(t).shaper.limiter)); };
 
-    b.block(
-        104, "ShapeMix", kPercent, same, [](CVoice& v, float x) { v.setShaperMix(x); },
-        [](const CVoice& v) { return v.settings().shaper.mix; },
-        [](const CVoice& v) { return percentText(v.settings().shaper.mix); });
+    b.block<float>(
+        104, "ShapeMix", kPercent, same, same, [](CVoice& v, float x) { v.setShaperMix(x); },
+        [](const CVoice& v) { return v.settings().shaper.mix; }, percentText);
 }
 
 void addFilter(CTableBuilder& b)
 {
-    auto same = [](float x) { return x; };
     auto filter = [](const CVoice& v) -> const CFilterSettings& { return v.settings().filter; };
-    b.block(
+    b.block<int>(
         105, "Filter", kType, [](float v) { return std::min(static_cast<int>(9.0f * v + 0.4f), kFilterTypeCount - 1); },
-        [](CVoice& v, int n) { v.setFilterType(n); },
-        [filter](const CVoice& v) { return static_cast<float>(filter(v).type) / 9.0f; },
-        [filter](const CVoice& v) { return std::string(filterTypeName(filter(v).type)); });
-    b.block(
+        [](int n) { return static_cast<float>(n) / 9.0f; }, [](CVoice& v, int n) { v.setFilterType(n); },
+        [filter](const CVoice& v) { return filter(v).type; }, [](int n) { return std::string(filterTypeName(n)); });
+    b.block<int>(
         106, "Level", kType, [](float v) { return quantizeChoice(v, 1, 8); },
-        [](CVoice& v, int n) { v.setFilterLevel(n); },
-        [filter](const CVoice& v) { return static_cast<float>(filter(v).level - 1) / 7.0f; },
-        [filter](const CVoice& v) { return formatInteger(filter(v).level); });
-    b.block(
-        107, "FiltParam", kPercent, same, [](CVoice& v, float p) { v.setFilterParameter(p); },
-        [filter](const CVoice& v) { return filter(v).parameter; },
-        [filter](const CVoice& v) { return percentText(filter(v).parameter); });
-    b.block(
-        108, "FiltFreq", kHz, filterFrequency, [](CVoice& v, float hz) { v.setFilterFrequency(hz); },
-        [filter](const CVoice& v) { return filterFrequencyValue(filter(v).frequency); },
-        [filter](const CVoice& v) { return truncText(filter(v).frequency); });
-    b.block(
-        109, "ResWeight", kPercent, same, [](CVoice& v, float w) { v.setResonanceWeight(w); },
-        [filter](const CVoice& v) { return filter(v).resonanceWeight; },
-        [filter](const CVoice& v) { return percentText(filter(v).resonanceWeight); });
-    b.block(
-        110, "Res.Sep.", kBoolean, isOn, [](CVoice& v, bool on) { v.setResonanceSeparate(on); },
-        [filter](const CVoice& v) { return onValue(filter(v).separate); },
-        [filter](const CVoice& v) { return std::string(onText(filter(v).separate)); });
-    b.block(
-        111, "Res.Freq.", kHz, filterFrequency, [](CVoice& v, float hz) { v.setResonanceFrequency(hz); },
-        [filter](const CVoice& v) { return filterFrequencyValue(filter(v).resonanceFrequency); },
-        [filter](const CVoice& v) { return truncText(filter(v).resonanceFrequency); });
-    b.block(
-        112, "Resonance", kBlank, [](float v) { return v * v; }, [](CVoice& v, float r) { v.setResonance(r); },
-        [filter](const CVoice& v) { return std::sqrt(filter(v).resonance); },
-        [filter](const CVoice& v) { return cutToThreeDecimals(formatDecimal(std::sqrt(filter(v).resonance))); });
-    b.block(
+        [](int n) { return static_cast<float>(n - 1) / 7.0f; }, [](CVoice& v, int n) { v.setFilterLevel(n); },
+        [filter](const CVoice& v) { return filter(v).level; }, [](int n) { return formatInteger(n); });
+    b.block<float>(
+        107, "FiltParam", kPercent, same, same, [](CVoice& v, float p) { v.setFilterParameter(p); },
+        [filter](const CVoice& v) { return filter(v).parameter; }, percentText);
+    b.block<float>(
+        108, "FiltFreq", kHz, filterFrequency, filterFrequencyValue, [](CVoice& v, float hz) { v.setFilterFrequency(hz); },
+        [filter](const CVoice& v) { return filter(v).frequency; }, [](float hz) { return truncText(hz); });
+    b.block<float>(
+        109, "ResWeight", kPercent, same, same, [](CVoice& v, float w) { v.setResonanceWeight(w); },
+        [filter](const CVoice& v) { return filter(v).resonanceWeight; }, percentText);
+    b.block<bool>(
+        110, "Res.Sep.", kBoolean, isOn, onValue, [](CVoice& v, bool on) { v.setResonanceSeparate(on); },
+        [filter](const CVoice& v) { return filter(v).separate; }, onText);
+    b.block<float>(
+        111, "Res.Freq.", kHz, filterFrequency, filterFrequencyValue,
+        [](CVoice& v, float hz) { v.setResonanceFrequency(hz); },
+        [filter](const CVoice& v) { return filter(v).resonanceFrequency; }, [](float hz) { return truncText(hz); });
+    b.block<float>(
+        112, "Resonance", kBlank, [](float v) { return v * v; }, [](float r) { return std::sqrt(r); },
+        [](CVoice& v, float r) { v.setResonance(r); }, [filter](const CVoice& v) { return filter(v).resonance; },
+        [](float r) { return cutToThreeDecimals(formatDecimal(std::sqrt(r))); });
+    b.block<int>(
         113, "KeybMid", kNote, [](float v) { return quantizeChoice(v, 0, 127); },
-        [](CVoice& v, int key) { v.setKeyMid(key); },
-        [filter](const CVoice& v) { return choiceToValue(filter(v).keyMid, 0, 127); },
-        [filter](const CVoice& v) { return formatInteger(filter(v).keyMid); });
-    b.block(
+        [](int key) { return choiceToValue(key, 0, 127); }, [](CVoice& v, int key) { v.setKeyMid(key); },
+        [filter](const CVoice& v) { return filter(v).keyMid; }, [](int key) { return formatInteger(key); });
+    b.block<float>(
         114, "KeybSlope", " %Freq/Note ", [](float v) { return v / kKeySlopeScale; },
-        [](CVoice& v, float slope) { v.setKeySlope(slope); },
-        [filter](const CVoice& v) { return kKeySlopeScale * filter(v).keySlope; },
-        [filter](const CVoice& v) { return formatDecimal(kKeySlopeDisplay * filter(v).keySlope); });
+        [](float slope) { return kKeySlopeScale * slope; }, [](CVoice& v, float slope) { v.setKeySlope(slope); },
+        [filter](const CVoice& v) { return filter(v).keySlope; },
+        [](float slope) { return formatDecimal(kKeySlopeDisplay * slope); });
 }
 
 void addLevels(CTableBuilder& b)
 {
-    b.voice<float>(
-        158, "Dynamic", kBoolean, [](auto& s) -> auto& { return s.level.dynamic; },
+    b.voice<CLevelGroup, float>(
+        158, "Dynamic", kBoolean, [](auto& s) -> auto& { return s.dynamic; },
         [](float v) { return kDynamicScale * v + kDynamicOffset; },
         [](float x) { return (x - kDynamicOffset) * kDynamicRead; },
         [](float x) { return formatDecimal((x - kDynamicOffset) * kDynamicRead); });
-    b.voice<int>(
-        159, "VolKeybMid", kNote, [](auto& s) -> auto& { return s.level.volumeKeyMid; },
+    b.voice<CLevelGroup, int>(
+        159, "VolKeybMid", kNote, [](auto& s) -> auto& { return s.volumeKeyMid; },
         [](float v) { return quantizeChoice(v, 0, 127); }, [](int n) { return choiceToValue(n, 0, 127); },
         [](int n) { return formatInteger(n); });
-    b.voice<float>(
-        160, "VolKeybSlope", kDecibel, [](auto& s) -> auto& { return s.level.volumeKeySlope; },
+    b.voice<CLevelGroup, float>(
+        160, "VolKeybSlope", kDecibel, [](auto& s) -> auto& { return s.volumeKeySlope; },
         [](float v) { return std::exp2(2.0f * v - 1.0f); }, [](float x) { return (std::log2(x) + 1.0f) / 2.0f; },
         [](float x) { return formatDecimal(20.0 * std::log10(x)); });
-    b.voice<float>(
-        161, "Main Vol.", kDecibel, [](auto& s) -> auto& { return s.level.mainVolume; },
-        [](float v) { return static_cast<float>(std::pow(10.0, (v - kVolumeCentre) * kVolumeScale)); },
+    b.voice<CLevelGroup, float>(
+        161, "Main Vol.", kDecibel, [](auto& s) -> auto& { return s.mainVolume; },
+        [](float v) { return static_cast<float>(levelGain(v)); },
         [](float x) {
-            return static_cast<float>(std::clamp(std::log10(double(x)) * kVolumeRead + kVolumeCentre, 0.0, 1.0));
+            return static_cast<float>(std::clamp(levelOfGain(x), 0.0, 1.0));
         },
         [](float x) { return cutToThreeDecimals(formatDecibel(x)); });
-    b.block(
+    b.block<double>(
         162, "Pan", " % Left ", [](float v) { return double(v) * kHalfPi; },
-        [](CVoice& voice, double angle) { voice.setPan(angle); },
-        [](const CVoice& voice) { return static_cast<float>(voice.settings().level.panAngle / kHalfPi); },
-        [](const CVoice& voice) { return truncText(100.0 * voice.settings().level.panAngle / kHalfPi); });
-    b.voice<float>(
-        181, "PitchBend", kHalftones, [](auto& s) -> auto& { return s.level.pitchBendRange; },
+        [](double angle) { return static_cast<float>(angle / kHalfPi); }, [](CVoice& voice, double angle) { voice.setPan(angle); },
+        [](const CVoice& voice) { return voice.settings().level.panAngle; },
+        [](double angle) { return truncText(100.0 * angle / kHalfPi); });
+    b.voice<CLevelGroup, float>(
+        181, "PitchBend", kHalftones, [](auto& s) -> auto& { return s.pitchBendRange; },
         [](float v) { return static_cast<float>(quantizeChoice(v, 0, 26) - 1); },
         [](float x) { return choiceToValue(static_cast<int>(x + 1.0f), 0, 26); },
         [](float x) { return x < 0.0f ? std::string("TUN") : formatDecimal(x); });
-    b.voice<float>(
-        182, "Portamento", kBeats, [](auto& s) -> auto& { return s.level.portamento; },
-        [](float v) { return static_cast<float>(quantizeChoice(v, 0, 127)) / kSixteenths; },
+    b.voice<CLevelGroup, float>(
+        182, "Portamento", kBeats, [](auto& s) -> auto& { return s.portamento; }, sixteenthsUpTo127,
         [](float x) { return beatsValue(x, 0, 127); }, [](float x) { return formatDecimal(x); });
-    b.block(
-        183, "PortaSync", kSource, [](float v) { return listChoice(v, kSyncKindCount); },
-        [](CVoice& voice, int kind) { voice.portamentoClock().setKind(kind); },
-        [](const CVoice& voice) { return listValue(voice.portamentoClock().kind(), kSyncKindCount); },
-        [](const CVoice& voice) { return std::string(syncKindName(voice.portamentoClock().kind())); });
-    b.voice<float>(184, "Dirty Tuning", kHalftones, [](auto& s) -> auto& { return s.level.dirtyTuning; },
+    b.block<int>(
+        183, "PortaSync", kSource, syncChoice, syncValue, [](CVoice& voice, int kind) { voice.setPortamentoSync(kind); },
+        [](const CVoice& voice) { return voice.portamentoClock().kind(); }, syncText);
+    b.voice<CLevelGroup, float>(
+        184, "Dirty Tuning", kHalftones, [](auto& s) -> auto& { return s.dirtyTuning; },
                    [](float v) { return v; }, [](float x) { return x; }, [](float x) { return formatDecimal(x); });
 }
 
@@ -476,38 +472,38 @@ void addEffects(CTableBuilder& b)
         {172, {"Effect 2", "FX2 Time 1", "FX2 Time 2", "FX2 Depth 1", "FX2 Depth 2", "FX2 Gain 1", "FX2 Gain 2",
                "FX2 Spread", "FX2 Mix"}},
     };
-    // What each slot reads back from the unit's engine values, and how it is shown.
+    // What each slot reads from the unit's engine values, and how it is shown.
     struct CSlotRead {
         const char* label;
         float (*value)(const CEffectUnit&);
-        std::string (*text)(const CEffectUnit&);
+        std::string (*text)(float);
     };
     static const CSlotRead kSlots[9] = {
-        {kType, [](const CEffectUnit& e) { return listValue(e.type(), kEffectTypeCount); },
-         [](const CEffectUnit& e) { return std::string(effectTypeName(e.type())); }},
-        {kMs, [](const CEffectUnit& e) { return kEffectTimeRead * static_cast<float>(e.time1()); },
-         [](const CEffectUnit& e) { return formatInteger(e.time1()); }},
-        {kMs, [](const CEffectUnit& e) { return kEffectTimeRead * static_cast<float>(e.time2()); },
-         [](const CEffectUnit& e) { return formatInteger(e.time2()); }},
-        {kMs, [](const CEffectUnit& e) { return kEffectDepthRead * e.depth1(); },
-         [](const CEffectUnit& e) { return truncText(e.depth1()); }},
-        {kMs, [](const CEffectUnit& e) { return kEffectDepthRead * e.depth2(); },
-         [](const CEffectUnit& e) { return truncText(e.depth2()); }},
-        {kPercent, [](const CEffectUnit& e) { return kEffectGainRead * e.gain1(); },
-         [](const CEffectUnit& e) { return truncText(kEffectGainDisplay * e.gain1()); }},
-        {kPercent, [](const CEffectUnit& e) { return kEffectGainRead * e.gain2(); },
-         [](const CEffectUnit& e) { return truncText(kEffectGainDisplay * e.gain2()); }},
-        {kPercent, [](const CEffectUnit& e) { return e.spread(); }, [](const CEffectUnit& e) { return percentText(e.spread()); }},
-        {kPercent, [](const CEffectUnit& e) { return e.mix(); }, [](const CEffectUnit& e) { return percentText(e.mix()); }},
+        {kType, [](const CEffectUnit& e) { return static_cast<float>(e.type()); },
+         [](float x) { return std::string(effectTypeName(static_cast<int>(x))); }},
+        {kMs, [](const CEffectUnit& e) { return static_cast<float>(e.time1()); }, [](float x) { return truncText(x); }},
+        {kMs, [](const CEffectUnit& e) { return static_cast<float>(e.time2()); }, [](float x) { return truncText(x); }},
+        {kMs, [](const CEffectUnit& e) { return e.depth1(); }, [](float x) { return truncText(x); }},
+        {kMs, [](const CEffectUnit& e) { return e.depth2(); }, [](float x) { return truncText(x); }},
+        {kPercent, [](const CEffectUnit& e) { return e.gain1(); },
+         [](float x) { return percentText(CEffectUnit::normalizedValue(slot::Gain1, x)); }},
+        {kPercent, [](const CEffectUnit& e) { return e.gain2(); },
+         [](float x) { return percentText(CEffectUnit::normalizedValue(slot::Gain2, x)); }},
+        {kPercent, [](const CEffectUnit& e) { return e.spread(); }, percentText},
+        {kPercent, [](const CEffectUnit& e) { return e.mix(); }, percentText},
     };
     for (int u = 0; u < kEffectUnitCount; ++u) {
         for (int slot = 0; slot < 9; ++slot) {
             const CSlotRead& read = kSlots[slot];
             CParameterRecord& r = b.add(kUnits[u].base + slot, kUnits[u].names[slot], read.label);
-            setRange(r, rangeOf([slot](float v) { return CEffectUnit::engineValue(slot, v); }));
+            convertWith<float>(
+                r, [slot](float v) { return CEffectUnit::engineValue(slot, v); },
+                [slot](float x) { return CEffectUnit::normalizedValue(slot, x); });
             r.set = [u, slot](CTimbre& t, float v) { t.effect(u).setParameter(slot, v, t.mayAllocate()); };
-            r.get = [u, value = read.value](const CTimbre& t) { return value(t.effect(u)); };
-            r.display = [u, text = read.text](const CTimbre& t) { return text(t.effect(u)); };
+            r.get = [u, slot, value = read.value](const CTimbre& t) {
+                return CEffectUnit::normalizedValue(slot, value(t.effect(u)));
+            };
+            r.display = [u, value = read.value, text = read.text](const CTimbre& t) { return text(value(t.effect(u))); };
         }
     }
 }
@@ -546,6 +542,10 @@ void addReservedAndCommands(CTableBuilder& b)
     };
     for (const auto& [number, name] : kCommands)
         b.valueless(number, name, kNoLabel);
+    // Semitones added to every key, -2..2.
+    convertWith<float>(
+        b.records[cmd::TuningBase], [](float v) { return (v - 0.5f) * kTuningBaseRange; },
+        [](float x) { return x / kTuningBaseRange + 0.5f; });
     b.valueless(cmd::StorePreset, "Store Preset", "KickButton", "Kickbutton");
 }
 
@@ -606,12 +606,50 @@ int resolveParameterNumber(int number)
 
 const CParameterRecord& parameterRecord(int number) { return gTable.record(number); }
 
+void setParameterValue(CTimbre& timbre, int number, float value)
+{
+    if (std::isnan(value))
+        return;
+    const CParameterRecord& record = parameterRecord(number);
+    if (record.set)
+        record.set(timbre, std::clamp(value, 0.0f, 1.0f));
+}
+
+float parameterValue(const CTimbre& timbre, int number)
+{
+    const float v = parameterRecord(number).get(timbre);
+    return std::isnan(v) ? 0.0f : std::clamp(v, 0.0f, 1.0f);
+}
+
+std::string parameterText(const CTimbre& timbre, int number) { return parameterRecord(number).display(timbre); }
+
+void setVoiceParameter(CTimbre& timbre, CVoice& voice, int number, float value)
+{
+    const CParameterRecord& record = parameterRecord(number);
+    if (record.setVoice)
+        record.setVoice(voice, value);
+    else if (record.set)
+        record.set(timbre, value);
+}
+
 double limitToParameter(int number, double value, double fallback)
 {
     const CParameterRecord& r = parameterRecord(number);
     if (std::isnan(value))
         value = fallback;
-    return r.ranged ? std::clamp(value, r.range.low, r.range.high) : value;
+    return r.toEngine ? std::clamp(value, r.range.low, r.range.high) : value;
+}
+
+double engineValue(int number, float value)
+{
+    const CParameterRecord& r = parameterRecord(number);
+    return r.toEngine ? r.toEngine(std::clamp(value, 0.0f, 1.0f)) : 0.0;
+}
+
+float normalizedValue(int number, double engine)
+{
+    const CParameterRecord& r = parameterRecord(number);
+    return r.toValue && !std::isnan(engine) ? std::clamp(r.toValue(engine), 0.0f, 1.0f) : 0.0f;
 }
 
 } // namespace quorvix

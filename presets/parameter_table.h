@@ -61,15 +61,30 @@ struct CParameterRecord {
     std::function<void(CVoice&, float)> setVoice;      // one voice only; empty for timbre-wide values
     std::function<float(const CTimbre&)> get;          // recomputed from the engine value
     std::function<std::string(const CTimbre&)> display; // the host's display text
-    bool ranged = false;                                // numbers with an engine value have a range
-    CEngineRange range;
+    // Normalized value (0..1) to engine value and back; empty for numbers without a value.
+    std::function<double(float)> toEngine;
+    std::function<float(double)> toValue;
+    CEngineRange range; // what 0 and 1 give
 };
+
+// number is a resolved parameter number; NaN is ignored and values outside 0..1 are the nearest end.
+void setParameterValue(CTimbre& timbre, int number, float value);
+// Hosts get values within 0..1 whatever the read-back formula's rounding leaves.
+float parameterValue(const CTimbre& timbre, int number);
+std::string parameterText(const CTimbre& timbre, int number);
+// The same for one voice (a controller): voice values reach that voice, timbre values the timbre.
+void setVoiceParameter(CTimbre& timbre, CVoice& voice, int number, float value);
 
 // Numbers 0 to 24 are aliases that put the most-used continuous parameters first.
 int resolveParameterNumber(int number);
 
 // The record of a resolved number; numbers without a parameter have the "UNKNOWN" record.
 const CParameterRecord& parameterRecord(int number);
+
+// The engine value of a normalized value (0..1), and the normalized value of an engine value;
+// 0 for numbers without a value.
+double engineValue(int number, float value);
+float normalizedValue(int number, double engine);
 
 // A stored engine value brought within what setParameter could have given the number: NaN
 // takes the fallback, everything else the nearest value of the range.

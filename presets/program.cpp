@@ -1,10 +1,6 @@
 #include "presets/program.h"
 
-#include "dsp/loop_envelope.h"
-#include "dsp/mod_oscillator.h"
-#include "dsp/mod_section.h"
-#include "dsp/oscillator.h"
-#include "presets/block_records.h"
+#include "engine/timbre.h"
 
 #include <mutex>
 
@@ -18,44 +14,18 @@ int gInstances = 0;
 
 int clampProgram(int index) { return index < 0 ? 0 : (index >= kProgramCount ? kProgramCount - 1 : index); }
 
-CModulationRecords defaultModulation(ESectionKind kind)
-{
-    const CModOscillator osc;
-    const CLoopEnvelope envelope(EEnvelopeKind::Modulation);
-    const CModSection section(kind);
-    return {storeModOscillator(osc), storeModOscillator(osc), storeEnvelope(envelope), storeEnvelope(envelope),
-            storeCombiners(section)};
-}
-
-// The records of the default blocks, built once.
-struct CInitRecords {
-    std::array<CRecordBytes, 3> oscillators;
-    CModulationRecords oscillatorModulation = defaultModulation(ESectionKind::Oscillator);
-    CModulationRecords filterModulation = defaultModulation(ESectionKind::Filter);
-    CRecordBytes amplitudeEnvelope = storeEnvelope(CLoopEnvelope(EEnvelopeKind::Amplitude));
-
-    CInitRecords()
-    {
-        COscillator osc; // waves 1 and 0
-        osc.clock().setKind(0);
-        oscillators[0] = storeOscillator(osc);
-        osc.setWaves(0, 0);
-        oscillators[1] = oscillators[2] = storeOscillator(osc);
-    }
-};
-
-const CInitRecords& initRecords()
-{
-    static const CInitRecords records;
-    return records;
-}
-
 } // namespace
 
-CProgram::CProgram()
-    : oscillators(initRecords().oscillators), oscillatorModulation(initRecords().oscillatorModulation),
-      filterModulation(initRecords().filterModulation), amplitudeEnvelope(initRecords().amplitudeEnvelope)
+void loadProgram(CTimbre& timbre, const CProgram& program)
 {
+    timbre.setProgramName(program.name);
+    timbre.loadSound(program);
+}
+
+void storeProgram(const CTimbre& timbre, CProgram& program)
+{
+    program.setName(timbre.programName());
+    static_cast<CSound&>(program) = timbre.sound();
 }
 
 const CProgram& fallbackProgram()

@@ -6,7 +6,11 @@ namespace quorvix {
 
 namespace {
 
-constexpr int kWeightNumbers[kOscillatorCount] = {32, 40, 48};
+// Host numbers of the first timbre's parameters; the oscillators, modulation oscillators and
+// effect units that follow have the same ranges at their own numbers.
+constexpr int kOscillatorNumbers[kOscillatorCount] = {25, 33, 41};
+constexpr int kOscillatorSync = 51;
+constexpr int kModOscillatorNumbers[2][2] = {{53, 60}, {115, 122}};
 constexpr int kEffectNumbers[kEffectUnitCount] = {163, 172};
 
 template <typename T>
@@ -15,7 +19,41 @@ void limit(int number, T& value, T fallback)
     value = static_cast<T>(limitToParameter(number, static_cast<double>(value), static_cast<double>(fallback)));
 }
 
-void limitEffect(int first, CEffectValues& e, const CEffectValues& init)
+void limitOscillator(int first, COscillatorSettings& o, const COscillatorSettings& init)
+{
+    limit(first, o.wave1, init.wave1);
+    limit(first + 1, o.wave2, init.wave2);
+    limit(first + 2, o.pulse, init.pulse);
+    limit(first + 3, o.symmetry, init.symmetry);
+    limit(first + 4, o.phase, init.phase);
+    limit(first + 5, o.coarse, init.coarse);
+    limit(first + 6, o.fine, init.fine);
+    limit(kOscillatorSync, o.syncKind, init.syncKind);
+}
+
+void limitModOscillator(int first, CModOscillatorSettings& o, const CModOscillatorSettings& init)
+{
+    limit(first, o.wave, init.wave);
+    limit(first + 2, o.syncKind, init.syncKind);
+    limit(first + 3, o.speed, kMinModSpeed);
+    limit(first + 4, o.phase, init.phase);
+    limit(first + 5, o.delayMode, init.delayMode);
+    limit(first + 6, o.delay, init.delay);
+}
+
+void limitModulation(ESectionKind kind, const int (&numbers)[2], CModulationSettings& m,
+                     const CModulationSettings& init, EEnvelopeKind envelopeKind)
+{
+    for (size_t k = 0; k < 2; ++k) {
+        limitModOscillator(numbers[k], m.oscillators[k], init.oscillators[k]);
+        CLoopEnvelope envelope(envelopeKind);
+        envelope.assign(m.envelopes[k]);
+        m.envelopes[k] = envelope.storedShape();
+    }
+    m.combiners = CModSection::limited(kind, m.combiners);
+}
+
+void limitEffect(int first, CEffectSettings& e, const CEffectSettings& init)
 {
     limit(first + slot::Type, e.type, init.type);
     limit(first + slot::Time1, e.time1, init.time1);
@@ -30,17 +68,26 @@ void limitEffect(int first, CEffectValues& e, const CEffectValues& init)
 
 } // namespace
 
-// A NaN takes the "Init" program's value. The blocks held as records check their own fields
-// when a voice loads them.
+// A NaN takes the "Init" sound's value; envelopes and combiner sets take what their blocks can
+// hold (times, levels, loop points, handles; sources, operators, destinations and amounts).
 void limitProgram(CProgram& p)
 {
-    const CProgram init;
-    for (size_t i = 0; i < kOscillatorCount; ++i)
-        limit(kWeightNumbers[i], p.weights[i], init.weights[i]);
-    limit(49, p.mix12, init.mix12);
-    limit(50, p.mix312, init.mix312);
+    const CSound& init = initSound();
+    for (size_t i = 0; i < kOscillatorCount; ++i) {
+        limitOscillator(kOscillatorNumbers[i], p.oscillators[i], init.oscillators[i]);
+        limit(kOscillatorNumbers[i] + 7, p.combination.weights[i], init.combination.weights[i]);
+    }
+    limit(49, p.combination.operatorA, init.combination.operatorA);
+    limit(50, p.combination.operatorB, init.combination.operatorB);
     limit(52, p.oversampling.mode, init.oversampling.mode);
     limit(186, p.oversampling.octaves, init.oversampling.octaves);
+    limitModulation(ESectionKind::Oscillator, kModOscillatorNumbers[0], p.oscillatorModulation,
+                    init.oscillatorModulation, EEnvelopeKind::Modulation);
+    limitModulation(ESectionKind::Filter, kModOscillatorNumbers[1], p.filterModulation, init.filterModulation,
+                    EEnvelopeKind::Modulation);
+    CLoopEnvelope amplitude(EEnvelopeKind::Amplitude);
+    amplitude.assign(p.amplitudeEnvelope);
+    p.amplitudeEnvelope = amplitude.storedShape();
 
     limit(97, p.shaperTable.shape1, init.shaperTable.shape1);
     limit(96, p.shaperTable.shape2, init.shaperTable.shape2);

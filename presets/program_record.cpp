@@ -1,12 +1,11 @@
 #include "presets/program_record.h"
 
+#include "base/byte_stream.h"
 #include "dsp/finite.h"
-#include "dsp/loop_envelope.h"
-#include "dsp/mod_oscillator.h"
-#include "dsp/mod_section.h"
-#include "dsp/oscillator.h"
+#include "dsp/pole_filter.h"
+#include "dsp/resonator.h"
 #include "presets/block_records.h"
-#include "presets/byte_stream.h"
+#include "presets/parameter_table.h"
 #include "presets/program_limits.h"
 #include "presets/value_format.h"
 #include "presets/value_names.h"
@@ -19,10 +18,17 @@ namespace quorvix {
 
 namespace {
 
+using CRecordBytes = std::vector<uint8_t>;
+
 constexpr int kRecordVersion = 8;
 constexpr size_t kNameField = 25;
 constexpr int kMaxOldNameLength = 1000;
 constexpr int kOldValueCount = 46;
+// Parameters whose conversions the first generation's values share.
+constexpr int kModSpeed = 56;
+constexpr int kModDelay = 59;
+constexpr int kFilterFrequency = 108;
+constexpr int kPortamento = 182;
 constexpr double kPi = 3.141592653589793;
 constexpr float kTiny = 1e-8f;
 constexpr float kDefaultOctaves = 4.0f;
@@ -53,7 +59,7 @@ std::string readName(CByteReader& in)
     return std::string(reinterpret_cast<const char*>(field), end ? static_cast<size_t>(end - field) : kNameField - 1);
 }
 
-void writeEffect(CByteWriter& out, const CEffectValues& e)
+void writeEffect(CByteWriter& out, const CEffectSettings& e)
 {
     out.u8(static_cast<uint8_t>(e.type));
     out.i32(e.time1);
@@ -62,9 +68,9 @@ void writeEffect(CByteWriter& out, const CEffectValues& e)
         out.f32(x);
 }
 
-CEffectValues readEffect(CByteReader& in)
+CEffectSettings readEffect(CByteReader& in)
 {
-    CEffectValues e;
+    CEffectSettings e;
     e.type = in.u8();
     e.time1 = in.i32();
     e.time2 = in.i32();
@@ -84,10 +90,13 @@ int convertedEffectType(int type, int version)
     return type;
 }
 
-void writeModulation(CByteWriter& out, const CModulationRecords& m)
+void writeModulation(CByteWriter& out, const CModulationSettings& m)
 {
-    for (const CRecordBytes* r : {&m.oscillator1, &m.oscillator2, &m.envelope1, &m.envelope2, &m.combiners})
-        out.block(*r);
+    for (const CModOscillatorSettings& osc : m.oscillators)
+        out.block(storeModOscillator(osc));
+    for (const CEnvelopeShape& shape : m.envelopes)
+        out.block(storeEnvelope(shape));
+    out.block(storeCombiners(m.combiners));
 }
 
 } // namespace
@@ -97,12 +106,12 @@ void writeProgramRecord(CByteWriter& out, const CProgram& p)
     out.tag("PROG");
     out.u8(kRecordVersion);
     writeName(out, p.name);
-    for (size_t i = 0; i < 3; ++i) {
-        out.block(p.oscillators[i]);
-        out.f32(p.weights[i]);
+    for (size_t i = 0; i < kOscillatorCount; ++i) {
+        out.block(storeOscillator(p.oscillators[i]));
+        out.f32(p.combination.weights[i]);
     }
-    out.u8(static_cast<uint8_t>(p.mix12));
-    out.u8(static_cast<uint8_t>(p.mix312));
+    out.u8(static_cast<uint8_t>(p.combination.operatorA));
+    out.u8(static_cast<uint8_t>(p.combination.operatorB));
     out.u8(static_cast<uint8_t>(p.oversampling.mode));
     out.f32(p.oversampling.octaves);
     writeModulation(out, p.oscillatorModulation);
@@ -123,11 +132,11 @@ void writeProgramRecord(CByteWriter& out, const CProgram& p)
     out.f32(f.resonanceWeight);
     out.boolean(f.separate);
     out.f32(f.resonanceFrequency);
-    out.f32(16.0f * f.resonance + 1.0f);
+    out.f32(resonanceQuality(f.resonance));
     out.i32(f.keyMid);
     out.f32(f.keySlope);
     writeModulation(out, p.filterModulation);
-    out.block(p.amplitudeEnvelope);
+    out.block(storeEnvelope(p.amplitudeEnvelope));
     const CLevelSettings& l = p.level;
     out.f32(l.dynamic);
     out.i32(l.volumeKeyMid);
@@ -144,43 +153,44 @@ void writeProgramRecord(CByteWriter& out, const CProgram& p)
 
 namespace {
 
-// Reads the blocks of one record. A block is checked by loading it into a scratch object;
-// envelopes are kept re-encoded in the current version. A block of length 0 or less leaves the
-// program's block as it was; one that does not load takes the "Init" program's block.
+// Reads the blocks of one record into their settings. A block of length 0 or less leaves the
+// program's settings as they were; one that does not load takes the "Init" program's.
 class CBlockReader {
 public:
     explicit CBlockReader(CByteReader& in) : m_in(in) {}
 
-    bool oscillator(CRecordBytes& target, const CRecordBytes& init)
+    bool oscillator(COscillatorSettings& target, const COscillatorSettings& init)
     {
-        return read(target, init, COscillator {}, loadOscillator, storeOscillator, false);
+        return read(target, init, [](const CRecordBytes& b, COscillatorSettings& s) { return loadOscillator(b, s); });
     }
-    bool modulation(CModulationRecords& m, const CModulationRecords& init, ESectionKind kind)
+    bool modulation(CModulationSettings& m, const CModulationSettings& init, ESectionKind kind)
     {
-        return read(m.oscillator1, init.oscillator1, CModOscillator {}, loadModOscillator, storeModOscillator, false) &&
-               read(m.oscillator2, init.oscillator2, CModOscillator {}, loadModOscillator, storeModOscillator, false) &&
-               read(m.envelope1, init.envelope1, CLoopEnvelope {}, loadEnvelope, storeEnvelope, true) &&
-               read(m.envelope2, init.envelope2, CLoopEnvelope {}, loadEnvelope, storeEnvelope, true) &&
-               read(m.combiners, init.combiners, CModSection {kind}, loadCombiners, storeCombiners, false);
+        auto osc = [](const CRecordBytes& b, CModOscillatorSettings& s) { return loadModOscillator(b, s); };
+        auto envelope = [](const CRecordBytes& b, CEnvelopeShape& s) { return loadEnvelope(b, s); };
+        auto combiners = [kind](const CRecordBytes& b, CCombinerSet& s) { return loadCombiners(b, kind, s); };
+        return read(m.oscillators[0], init.oscillators[0], osc) && read(m.oscillators[1], init.oscillators[1], osc) &&
+               read(m.envelopes[0], init.envelopes[0], envelope) && read(m.envelopes[1], init.envelopes[1], envelope) &&
+               read(m.combiners, init.combiners, combiners);
     }
-    bool amplitudeEnvelope(CRecordBytes& target, const CRecordBytes& init)
+    bool amplitudeEnvelope(CEnvelopeShape& target, const CEnvelopeShape& init)
     {
-        return read(target, init, CLoopEnvelope {EEnvelopeKind::Amplitude}, loadEnvelope, storeEnvelope, true);
+        return read(target, init, [](const CRecordBytes& b, CEnvelopeShape& s) { return loadEnvelope(b, s); });
     }
     bool repaired() const { return m_repaired; }
 
 private:
-    template <typename Object, typename Load, typename Store>
-    bool read(CRecordBytes& target, const CRecordBytes& init, Object&& scratch, Load load, Store store, bool reencode)
+    template <typename Settings, typename Load>
+    bool read(Settings& target, const Settings& init, Load load)
     {
         CRecordBytes bytes;
         if (!m_in.block(bytes))
             return !m_in.failed();
-        if (!load(bytes, scratch)) {
+        Settings read = target;
+        if (load(bytes, read)) {
+            target = read;
+        } else {
             target = init;
             m_repaired = true;
-        } else {
-            target = reencode ? store(scratch) : std::move(bytes);
         }
         return true;
     }
@@ -190,17 +200,11 @@ private:
 };
 
 // Before version 6 the filter destination 10 meant something only for filter types 3 and 6.
-void clearOldFilterDestination(CRecordBytes& combiners)
+void clearOldFilterDestination(CCombinerSet& set)
 {
-    CModSection section(ESectionKind::Filter);
-    if (!loadCombiners(combiners, section))
-        return;
-    std::array<CCombiner, kCombiners> set = section.combiners();
-    for (CCombiner& c : set)
+    for (CCombiner& c : set.combiners)
         if (c.destination == kFilterDestinationToClear)
             c.destination = 0;
-    section.assign(set, section.values());
-    combiners = storeCombiners(section);
 }
 
 bool readFormat2(CByteReader& in, CProgram& p, bool& repaired)
@@ -213,13 +217,13 @@ bool readFormat2(CByteReader& in, CProgram& p, bool& repaired)
     if (in.failed() || version > kRecordVersion)
         return false;
     p.setName(readName(in));
-    for (size_t i = 0; i < 3; ++i) {
+    for (size_t i = 0; i < kOscillatorCount; ++i) {
         if (!blocks.oscillator(p.oscillators[i], init.oscillators[i]))
             return false;
-        p.weights[i] = in.f32();
+        p.combination.weights[i] = in.f32();
     }
-    p.mix12 = in.u8();
-    p.mix312 = in.u8();
+    p.combination.operatorA = in.u8();
+    p.combination.operatorB = in.u8();
     if (version >= 8) {
         p.oversampling.mode = in.u8();
         p.oversampling.octaves = in.f32();
@@ -243,7 +247,7 @@ bool readFormat2(CByteReader& in, CProgram& p, bool& repaired)
     f.level = in.u8();
     f.parameter = in.f32();
     if (version < 6)
-        f.parameter = f.type == 2 || f.type == 5 ? 0.0f : (f.parameter + 1.0f) * -0.125f;
+        f.parameter = f.type == 2 || f.type == 5 ? 0.0f : parameterOfStageA(f.parameter);
     f.frequency = in.f32();
     f.resonanceWeight = in.f32();
     if (version >= 1) {
@@ -253,7 +257,7 @@ bool readFormat2(CByteReader& in, CProgram& p, bool& repaired)
         f.separate = false;
         f.resonanceFrequency = f.frequency;
     }
-    f.resonance = (in.f32() - 1.0f) / 16.0f;
+    f.resonance = resonanceOfQuality(in.f32());
     f.keyMid = in.i32();
     f.keySlope = in.f32();
     if (!blocks.modulation(p.filterModulation, init.filterModulation, ESectionKind::Filter))
@@ -286,7 +290,7 @@ bool readFormat2(CByteReader& in, CProgram& p, bool& repaired)
     }
     p.effects[1] = readEffect(in);
     if (version == 0) {
-        CEffectValues& e = p.effects[1];
+        CEffectSettings& e = p.effects[1];
         if (e.type > kVersion0EffectShift)
             e.type += 2;
         else
@@ -340,53 +344,41 @@ bool oldRunOnce(float routing)
 }
 
 // An oscillator of the first generation: one wave, pulse and symmetry, on the host clock.
-COscillator oldOscillator(float wave, float pulse, float symmetry)
+COscillatorSettings oldOscillator(float wave, float pulse, float symmetry)
 {
-    COscillator osc;
-    osc.clock().setKind(0);
-    osc.setWaves(oldWave(wave), 0);
-    osc.setPulse(pulse);
-    osc.setSymmetry(symmetry);
+    COscillatorSettings osc;
+    osc.wave1 = oldWave(wave);
+    osc.wave2 = 0;
+    osc.pulse = pulse;
+    osc.symmetry = symmetry;
     return osc;
 }
 
-CRecordBytes oldCombiners(ESectionKind kind, std::initializer_list<CCombiner> combiners)
+CCombinerSet oldCombiners(ESectionKind kind, std::initializer_list<CCombiner> combiners)
 {
-    CModSection section(kind);
-    std::array<CCombiner, kCombiners> set = section.combiners();
+    CCombinerSet set;
     size_t i = 0;
     for (CCombiner c : combiners) {
         c.amount = amountFromNormalized(kind, c.destination, c.amount);
-        set[i++] = c;
+        set.combiners[i++] = c;
     }
-    section.assign(set, section.values());
-    return storeCombiners(section);
+    return CModSection::limited(kind, set);
 }
 
-CRecordBytes oldModOscillator(int wave, float speed, float phase, float delay, bool once, int sync)
+CModOscillatorSettings oldModOscillator(int wave, float speed, float phase, float delay, bool once, int sync)
 {
-    CModOscillator osc;
-    osc.setWave(wave);
-    osc.setSpeed(static_cast<float>(quantizeChoice(speed, 1, 128)) / 16.0f);
-    osc.setPhase(phase);
-    osc.setDelay(delay);
-    osc.setDelayMode(delaymode::Delay);
-    osc.setOnce(once);
-    osc.clock().setKind(sync);
-    return storeModOscillator(osc);
+    CModOscillatorSettings osc;
+    osc.wave = wave;
+    osc.speed = static_cast<float>(engineValue(kModSpeed, speed));
+    osc.phase = phase;
+    osc.delay = delay;
+    osc.delayMode = delaymode::Delay;
+    osc.once = once;
+    osc.syncKind = sync;
+    return osc;
 }
 
-CRecordBytes withClock(const CRecordBytes& envelopeRecord, EEnvelopeKind kind, int sync)
-{
-    CLoopEnvelope envelope(kind);
-    loadEnvelope(envelopeRecord, envelope);
-    CEnvelopeShape shape = envelope.storedShape();
-    shape.clockKind = sync;
-    envelope.assign(shape);
-    return storeEnvelope(envelope);
-}
-
-CRecordBytes oldAmplitudeEnvelope(float attack, float sustainLevel, float sustain, float release)
+CEnvelopeShape oldAmplitudeEnvelope(float attack, float sustainLevel, float sustain, float release)
 {
     auto seconds = [](float x) { return (std::exp2(4.0f * step127(x)) - 1.0f) * 0.13333333333333333f; };
     const float a = seconds(attack), s = seconds(sustain), r = seconds(release), t = a + s + r;
@@ -411,30 +403,30 @@ CRecordBytes oldAmplitudeEnvelope(float attack, float sustainLevel, float sustai
     shape.clockKind = sync;
     CLoopEnvelope envelope(EEnvelopeKind::Amplitude);
     envelope.assign(shape);
-    return storeEnvelope(envelope);
+    return envelope.storedShape();
 }
 
 void convertFormat1(const std::array<float, kOldValueCount>& v, CProgram& p)
 {
     const int sync = v[45] >= 0.5f ? 0 : 8;
-    p.oscillators[0] = storeOscillator(oldOscillator(v[0], v[2], v[3]));
-    COscillator osc2 = oldOscillator(v[4], v[6], v[7]);
-    osc2.setPhase(v[8] / 2.0f);
-    osc2.setCoarse(static_cast<int>(std::floor(72.0f * v[9])) - 36);
-    p.oscillators[1] = storeOscillator(osc2);
-    p.weights[1] = v[10];
+    p.oscillators[0] = oldOscillator(v[0], v[2], v[3]);
+    COscillatorSettings& osc2 = p.oscillators[1];
+    osc2 = oldOscillator(v[4], v[6], v[7]);
+    osc2.phase = v[8] / 2.0f;
+    osc2.coarse = static_cast<int>(std::floor(72.0f * v[9])) - 36;
+    p.combination.weights[1] = v[10];
     const int mix = quantizeChoice(v[11], 0, 3);
-    p.mix12 = mix > 0 ? mix + 1 : 0;
+    p.combination.operatorA = mix > 0 ? mix + 1 : 0;
     p.oversampling = {0, kDefaultOctaves};
 
-    CModulationRecords& om = p.oscillatorModulation;
+    CModulationSettings& om = p.oscillatorModulation;
     om.combiners = oldCombiners(ESectionKind::Oscillator, {{16, 0, 0, oldDestination(v[17], 9, 11, 8), v[13]},
                                                            {18, 0, 0, oldDestination(v[22], 23, 25, 22), v[18]}});
-    om.oscillator1 = oldModOscillator(oldWave(v[16]), v[14], 0.0f,
-                                      static_cast<float>(quantizeChoice(v[15], 0, 127)) / 16.0f, oldRunOnce(v[17]), sync);
-    om.oscillator2 = oldModOscillator(oldWave(v[21]), v[19], v[20], 0.0f, oldRunOnce(v[22]), sync);
-    om.envelope1 = withClock(om.envelope1, EEnvelopeKind::Modulation, sync);
-    om.envelope2 = withClock(om.envelope2, EEnvelopeKind::Modulation, sync);
+    om.oscillators[0] = oldModOscillator(oldWave(v[16]), v[14], 0.0f, static_cast<float>(engineValue(kModDelay, v[15])),
+                                         oldRunOnce(v[17]), sync);
+    om.oscillators[1] = oldModOscillator(oldWave(v[21]), v[19], v[20], 0.0f, oldRunOnce(v[22]), sync);
+    for (CEnvelopeShape& shape : om.envelopes)
+        shape.clockKind = sync;
 
     p.shaperTable.shape1 = 0;
     p.shaperTable.parameter = v[24];
@@ -447,18 +439,18 @@ void convertFormat1(const std::array<float, kOldValueCount>& v, CProgram& p)
     f.type = quantizeChoice(v[27], 0, 3);
     f.level = quantizeChoice(v[28], 1, 8);
     f.parameter = f.type == 2 || f.type == 5 ? 0.0f : step127(v[29]);
-    f.frequency = f.resonanceFrequency = 200.0f * std::exp2(4.75f * step127(v[30]));
+    f.frequency = f.resonanceFrequency = static_cast<float>(engineValue(kFilterFrequency, step127(v[30])));
     f.separate = false;
     f.resonanceWeight = v[31];
     f.resonance = step127(v[32]);
     f.keyMid = 0;
     f.keySlope = 0.0f;
 
-    CModulationRecords& fm = p.filterModulation;
+    CModulationSettings& fm = p.filterModulation;
     fm.combiners = oldCombiners(ESectionKind::Filter, {{16, 0, 0, 4, v[33]}});
-    fm.oscillator1 = oldModOscillator(oldWave(v[36]), v[34], v[35], 0.0f, v[37] >= 0.5f, sync);
-    fm.envelope1 = withClock(fm.envelope1, EEnvelopeKind::Modulation, sync);
-    fm.envelope2 = withClock(fm.envelope2, EEnvelopeKind::Modulation, sync);
+    fm.oscillators[0] = oldModOscillator(oldWave(v[36]), v[34], v[35], 0.0f, v[37] >= 0.5f, sync);
+    for (CEnvelopeShape& shape : fm.envelopes)
+        shape.clockKind = sync;
     // The amplitude envelope keeps the rate its times were measured in.
     p.amplitudeEnvelope = oldAmplitudeEnvelope(v[38], v[39], v[41], v[42]);
 
@@ -466,7 +458,7 @@ void convertFormat1(const std::array<float, kOldValueCount>& v, CProgram& p)
     l.dynamic = 1.0f;
     l.volumeKeyMid = 36;
     l.volumeKeySlope = 1.0f;
-    l.portamento = static_cast<float>(quantizeChoice(v[12], 0, 127)) / 16.0f;
+    l.portamento = static_cast<float>(engineValue(kPortamento, v[12]));
     l.pitchBendRange = 2.0f;
     l.dirtyTuning = 0.0f;
     l.panAngle = v[43] * kPi / 2.0;

@@ -1,6 +1,6 @@
 #include "tuning/tuning.h"
 
-#include "presets/byte_stream.h"
+#include "base/byte_stream.h"
 #include "tuning/tuning_dataset.h"
 
 #include <algorithm>

@@ -69,8 +69,8 @@ TEST_F(ModSectionTest, OperatorsAndValues)
     EXPECT_FLOAT_EQ(section.value(3), 2.0f);
 
     // Stored values beyond what the value fields can hold are brought to their ends.
-    section.assign(section.combiners(), {1e30f, -3.4e38f, std::nanf(""), 1.5f});
-    EXPECT_EQ(section.values(), (std::array<float, 4> {2.0f, -2.0f, 0.0f, 1.5f}));
+    section.assign({section.combinerSet().combiners, {1e30f, -3.4e38f, std::nanf(""), 1.5f}});
+    EXPECT_EQ(section.combinerSet().values, (std::array<float, 4> {2.0f, -2.0f, 0.0f, 1.5f}));
 }
 
 TEST_F(ModSectionTest, FlipFlopsAndTripFlop)

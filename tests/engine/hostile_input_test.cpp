@@ -4,8 +4,6 @@
 #include "presets/program_record.h"
 #include "timbre_fixture.h"
 
-#include "dsp/mod_oscillator.h"
-#include "presets/block_records.h"
 
 #include <climits>
 #include <limits>
@@ -41,8 +39,8 @@ struct CStoredField {
 };
 
 const CStoredField kFields[] = {
-    {32, [](CProgram& p, EExtreme e) { p.weights[0] = floatOf(e); }},
-    {48, [](CProgram& p, EExtreme e) { p.weights[2] = floatOf(e); }},
+    {32, [](CProgram& p, EExtreme e) { p.combination.weights[0] = floatOf(e); }},
+    {48, [](CProgram& p, EExtreme e) { p.combination.weights[2] = floatOf(e); }},
     {186, [](CProgram& p, EExtreme e) { p.oversampling.octaves = floatOf(e); }},
     {98, [](CProgram& p, EExtreme e) { p.shaperTable.parameter = floatOf(e); }},
     {99, [](CProgram& p, EExtreme e) { p.shaperTable.smooth = floatOf(e); }},
@@ -72,9 +70,7 @@ const CStoredField kFields[] = {
     {170, [](CProgram& p, EExtreme e) { p.effects[0].spread = floatOf(e); }},
     {180, [](CProgram& p, EExtreme e) { p.effects[1].mix = floatOf(e); }},
     {59, [](CProgram& p, EExtreme e) {
-         CModOscillator osc;
-         osc.setDelay(floatOf(e));
-         p.oscillatorModulation.oscillator1 = storeModOscillator(osc);
+         p.oscillatorModulation.oscillators[0].delay = floatOf(e);
      }},
 };
 
@@ -96,14 +92,14 @@ TEST(HostileInput, StoredValuesAreLimitedAsSetParameterWould)
             CProgram stored;
             field.set(stored, e);
             auto loaded = std::make_unique<CTimbreRig>();
-            loaded->timbre.loadFrom(throughChunk(stored));
+            loadProgram(loaded->timbre, throughChunk(stored));
             auto expected = std::make_unique<CTimbreRig>();
             if (e != EExtreme::NotANumber)
-                expected->timbre.setParameterValue(field.number, e == EExtreme::High ? 1.0f : 0.0f);
+                setParameterValue(expected->timbre, field.number, e == EExtreme::High ? 1.0f : 0.0f);
             const int n = field.number;
             const int which = static_cast<int>(e);
-            EXPECT_EQ(loaded->timbre.getParameterText(n), expected->timbre.getParameterText(n)) << n << " " << which;
-            EXPECT_EQ(loaded->timbre.getParameterValue(n), expected->timbre.getParameterValue(n)) << n << " " << which;
+            EXPECT_EQ(parameterText(loaded->timbre, n), parameterText(expected->timbre, n)) << n << " " << which;
+            EXPECT_EQ(parameterValue(loaded->timbre, n), parameterValue(expected->timbre, n)) << n << " " << which;
 
             CBlock b = loaded->block(4096, {midi(0, 0x90, 60, 127), midi(0, 0x90, 64, 100), midi(10, 0x91, 127, 127)});
             for (size_t i = 0; i < b.left.size(); ++i)
@@ -130,15 +126,17 @@ TEST_F(TimbreFixture, AReleaseIsNeverLostInAFullQueue)
 
 TEST_F(TimbreFixture, ANoteWhoseOutputBreaksIsSilencedAndTheVoiceStartsAfresh)
 {
+    CLevelSettings levels = timbre.masterVoice().settings().level;
+    levels.mainVolume = std::numeric_limits<float>::quiet_NaN();
     for (CVoice& v : timbre.voices())
-        v.settings().level.mainVolume = std::numeric_limits<float>::quiet_NaN();
+        v.setLevels(levels);
     const CBlock broken = block(2048, {midi(0, 0x90, 60, 100)});
     EXPECT_EQ(broken.peak(), 0.0f) << "nothing of the broken note is passed on";
     for (const CVoice& v : timbre.voices())
         EXPECT_TRUE(v.idle());
 
     for (CVoice& v : timbre.voices())
-        v.settings().level.mainVolume = 2.0f;
+        v.setLevels(CLevelSettings {});
     const CBlock next = block(2048, {midi(0, 0x90, 62, 100)});
     EXPECT_GT(next.peak(), 0.01f);
     for (size_t i = 0; i < next.left.size(); ++i)

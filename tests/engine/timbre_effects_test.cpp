@@ -20,8 +20,8 @@ float typeValue(int type) { return (static_cast<float>(type) + 0.5f) / 22.0f; }
 
 void setEffect(CTimbre& t, int base, int type, float mix = 1.0f)
 {
-    t.setParameterValue(base, typeValue(type));
-    t.setParameterValue(base + kMix, mix);
+    setParameterValue(t, base, typeValue(type));
+    setParameterValue(t, base + kMix, mix);
 }
 
 // A note held over blocks of 4096 samples.
@@ -68,7 +68,7 @@ TEST_F(TimbreEffectsTest, BothUnitsRunInSeries)
 
     setEffect(timbre, kEffect1, effect::Delay);
     setEffect(timbre, kEffect2, effect::Flanger, 0.5f);
-    timbre.setParameterValue(kEffect2 + kGain1, 0.3f);
+    setParameterValue(timbre, kEffect2 + kGain1, 0.3f);
     const std::vector<CBlock> output = play(*this, 4);
 
     // The same units by hand: effect 1 in place, effect 2 on its result.
@@ -88,7 +88,7 @@ TEST_F(TimbreEffectsTest, BothUnitsRunInSeries)
 TEST_F(TimbreEffectsTest, NoOutputBeforeTheFirstNote)
 {
     setEffect(timbre, kEffect1, effect::Delay);
-    timbre.setParameterValue(kEffect1 + kGain1, 1.0f);
+    setParameterValue(timbre, kEffect1 + kGain1, 1.0f);
     play(*this, 2);
     ASSERT_GT(block(kFrames).peak(), 0.0f);
 
@@ -101,7 +101,7 @@ TEST_F(TimbreEffectsTest, NoOutputBeforeTheFirstNote)
 TEST_F(TimbreEffectsTest, AllSoundOffEmptiesTheTail)
 {
     setEffect(timbre, kEffect1, effect::Delay);
-    timbre.setParameterValue(kEffect1 + kGain1, 1.0f);
+    setParameterValue(timbre, kEffect1 + kGain1, 1.0f);
     play(*this, 2);
     block(kFrames, {midi(0, 0x80, 69, 0)});
     ASSERT_GT(block(kFrames).peak(), 0.0f) << "the echoes go on after the release";
@@ -117,7 +117,7 @@ TEST_F(TimbreEffectsTest, AllSoundOffEmptiesTheTail)
 
 TEST_F(TimbreEffectsTest, SynchronisedTimesFollowTheHostTempo)
 {
-    timbre.setParameterValue(kEffect1 + kTime1, 0.25f); // 125: one beat
+    setParameterValue(timbre, kEffect1 + kTime1, 0.25f); // 125: one beat
     setEffect(timbre, kEffect1, effect::Delay + 11);
     EXPECT_EQ(timbre.effect(0).line(0).length(), 22050);
     play(*this, 1);

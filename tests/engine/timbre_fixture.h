@@ -2,6 +2,7 @@
 #pragma once
 
 #include "engine/timbre.h"
+#include "presets/parameter_table.h"
 
 #include <gtest/gtest.h>
 
@@ -44,6 +45,7 @@ struct CTimbreRig {
     {
         setTempo(2.0f); // 120 BPM
         context.samplePeriod = 1.0 / kRate;
+        context.voiceParameter = &setVoiceParameter;
         timbre.attach(&context);
         timbre.initialize();
         timbre.setSampleRate(kRate);
@@ -67,7 +69,7 @@ struct CTimbreRig {
         timbre.render(b.left.data(), b.right.data(), frames);
         return b;
     }
-    void useSine() { timbre.setParameterValue(25, 16.5f / 54.0f); }
+    void useSine() { setParameterValue(timbre, 25, 16.5f / 54.0f); }
 
     CEngineContext context;
     CTimbre timbre;

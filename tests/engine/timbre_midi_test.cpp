@@ -1,5 +1,6 @@
 // MIDI intake of a timbre: which events it keeps and the exact commands its voices receive.
 #include "engine/timbre.h"
+#include "presets/parameter_table.h"
 
 #include <gtest/gtest.h>
 
@@ -131,7 +132,7 @@ TEST_F(TimbreMidiTest, NoteOffBeforeNoteOnAtOnePosition)
 
 TEST_F(TimbreMidiTest, TwoVoicesStealTheOldestNote)
 {
-    timbre.setParameterValue(185, 2.5f / 17.0f);
+    setParameterValue(timbre, 185, 2.5f / 17.0f);
     ASSERT_EQ(timbre.settings().polyphony, 2);
     send({midi(0, 0x90, 60, 100)});
     runNote(1, 3000);
@@ -151,7 +152,7 @@ TEST_F(TimbreMidiTest, TwoVoicesStealTheOldestNote)
 
 TEST_F(TimbreMidiTest, NoteForWhichNoVoiceQualifiesIsNotLost)
 {
-    timbre.setParameterValue(185, 2.5f / 17.0f);
+    setParameterValue(timbre, 185, 2.5f / 17.0f);
     send({midi(100, 0x90, 60, 100), midi(50, 0x90, 62, 100), midi(200, 0x90, 64, 100)});
     // Both voices wait for notes of this block; the one due first (62 at 50) takes the third.
     EXPECT_EQ(timbre.voice(1).key(), 64);
@@ -252,7 +253,7 @@ TEST_F(TimbreMidiTest, OrderAtOnePositionAndProgramChange)
 
 TEST_F(TimbreMidiTest, NoteValuesFromTheVoicesParameters)
 {
-    timbre.setParameterValue(160, 1.0f); // VolKeybSlope: a factor of 2 per octave
+    setParameterValue(timbre, 160, 1.0f); // VolKeybSlope: a factor of 2 per octave
     CMidiEvent detuned = midi(0, 0x90, 69, 100);
     detuned.detune = 50;
     send({detuned, midi(0, 0x90, 84, 127)});
@@ -269,7 +270,7 @@ TEST_F(TimbreMidiTest, NoteValuesFromTheVoicesParameters)
     timbre.initialize();
     send({detuned});
     EXPECT_NEAR(noteOf(1).frequency, 440.0f, 1e-3f) << "a tuning source ignores the host detune";
-    timbre.setParameterValue(184, 1.0f); // one semitone of dirty tuning
+    setParameterValue(timbre, 184, 1.0f); // one semitone of dirty tuning
     for (int i = 0; i < 20; ++i) {
         timbre.initialize();
         send({midi(0, 0x90, 69, 100)});

@@ -125,8 +125,8 @@ TEST(TimbreParameters, NamesLabelsAndInitValues)
     for (const CRow& row : kRows) {
         EXPECT_STREQ(parameterRecord(row.number).name, row.name) << row.number;
         EXPECT_STREQ(parameterRecord(row.number).label, row.label) << row.number;
-        EXPECT_NEAR(timbre.getParameterValue(row.number), row.init, 1e-5f) << row.number;
-        EXPECT_EQ(timbre.getParameterText(row.number), row.initText) << row.number;
+        EXPECT_NEAR(parameterValue(timbre, row.number), row.init, 1e-5f) << row.number;
+        EXPECT_EQ(parameterText(timbre, row.number), row.initText) << row.number;
     }
 }
 
@@ -143,9 +143,9 @@ TEST(TimbreParameters, NumbersWithoutAParameter)
 {
     CTimbre timbre;
     for (int n : {67, 80, 95, 129, 157, 187, 199, 1019, 1034, -3, 4000}) {
-        timbre.setParameterValue(n, 0.7f);
-        EXPECT_EQ(timbre.getParameterValue(n), 0.0f) << n;
-        EXPECT_EQ(timbre.getParameterText(n), "***ERR***") << n;
+        setParameterValue(timbre, n, 0.7f);
+        EXPECT_EQ(parameterValue(timbre, n), 0.0f) << n;
+        EXPECT_EQ(parameterText(timbre, n), "***ERR***") << n;
         EXPECT_STREQ(parameterRecord(n).label, "***ERR***") << n;
     }
     EXPECT_STREQ(parameterRecord(80).name, "OSCMod Combiner");
@@ -153,10 +153,10 @@ TEST(TimbreParameters, NumbersWithoutAParameter)
     EXPECT_STREQ(parameterRecord(190).name, "UNKNOWN");
     EXPECT_STREQ(parameterRecord(1019).name, "UNKNOWN");
     EXPECT_STREQ(parameterRecord(1010).label, "KickButton");
-    EXPECT_EQ(timbre.getParameterText(1010), "Kickbutton");
+    EXPECT_EQ(parameterText(timbre, 1010), "Kickbutton");
     for (int n : {1001, 1005, 1010, 1012, 1015, 1024, 1033}) {
-        timbre.setParameterValue(n, 1.0f);
-        EXPECT_EQ(timbre.getParameterValue(n), 0.0f) << n;
+        setParameterValue(timbre, n, 1.0f);
+        EXPECT_EQ(parameterValue(timbre, n), 0.0f) << n;
     }
 }
 
@@ -167,13 +167,13 @@ TEST(TimbreParameters, EveryValueReadBackIsStable)
     for (int n : parameterNumbers()) {
         for (float v : values) {
             CTimbre timbre;
-            timbre.setParameterValue(n, v);
-            const float read = timbre.getParameterValue(n);
-            const std::string text = timbre.getParameterText(n);
+            setParameterValue(timbre, n, v);
+            const float read = parameterValue(timbre, n);
+            const std::string text = parameterText(timbre, n);
             ASSERT_TRUE(read >= 0.0f && read <= 1.0f) << n << " at " << v << " reads " << read;
-            timbre.setParameterValue(n, read);
-            EXPECT_NEAR(timbre.getParameterValue(n), read, kTolerance) << n << " at " << v;
-            EXPECT_EQ(timbre.getParameterText(n), text) << n << " at " << v;
+            setParameterValue(timbre, n, read);
+            EXPECT_NEAR(parameterValue(timbre, n), read, kTolerance) << n << " at " << v;
+            EXPECT_EQ(parameterText(timbre, n), text) << n << " at " << v;
             EXPECT_FALSE(text.empty()) << n;
         }
     }
@@ -183,9 +183,9 @@ TEST(TimbreParameters, EveryValueReadBackIsStable)
 TEST(TimbreParameters, VoiceParametersReachEveryVoice)
 {
     CTimbre timbre;
-    timbre.setParameterValue(27, 0.4f);
-    timbre.setParameterValue(108, 0.0f);
-    timbre.setParameterValue(162, 1.0f);
+    setParameterValue(timbre, 27, 0.4f);
+    setParameterValue(timbre, 108, 0.0f);
+    setParameterValue(timbre, 162, 1.0f);
     for (const CVoice& voice : timbre.voices()) {
         EXPECT_FLOAT_EQ(voice.oscillator(0).pulse(), 0.4f);
         EXPECT_FLOAT_EQ(voice.settings().filter.frequency, 200.0f);
@@ -268,21 +268,21 @@ TEST(TimbreParameters, ConversionsAndDisplays)
     };
     for (const CCase& c : cases) {
         CTimbre timbre;
-        timbre.setParameterValue(c.number, c.set);
-        EXPECT_NEAR(timbre.getParameterValue(c.number), c.read, 2e-6f) << c.number << " set " << c.set;
-        EXPECT_EQ(timbre.getParameterText(c.number), c.text) << c.number << " set " << c.set;
+        setParameterValue(timbre, c.number, c.set);
+        EXPECT_NEAR(parameterValue(timbre, c.number), c.read, 2e-6f) << c.number << " set " << c.set;
+        EXPECT_EQ(parameterText(timbre, c.number), c.text) << c.number << " set " << c.set;
     }
 }
 
 TEST(TimbreParameters, DisplaysThatDependOnOtherParameters)
 {
     CTimbre timbre;
-    timbre.setParameterValue(58, 0.9f); // "Continue"
-    EXPECT_EQ(timbre.getParameterText(54), "PresetAge");
-    timbre.setParameterValue(54, 1.0f);
-    EXPECT_EQ(timbre.getParameterText(54), "FirstKey");
-    EXPECT_EQ(timbre.getParameterText(61), "Infinite") << "Mod2 keeps its own modus";
-    timbre.setParameterValue(51, 0.9f);
+    setParameterValue(timbre, 58, 0.9f); // "Continue"
+    EXPECT_EQ(parameterText(timbre, 54), "PresetAge");
+    setParameterValue(timbre, 54, 1.0f);
+    EXPECT_EQ(parameterText(timbre, 54), "FirstKey");
+    EXPECT_EQ(parameterText(timbre, 61), "Infinite") << "Mod2 keeps its own modus";
+    setParameterValue(timbre, 51, 0.9f);
     for (int i = 0; i < kOscillatorCount; ++i)
         EXPECT_EQ(timbre.masterVoice().oscillator(i).clock().kind(), 11) << "the sync source goes to all oscillators";
 }
@@ -290,42 +290,42 @@ TEST(TimbreParameters, DisplaysThatDependOnOtherParameters)
 TEST(TimbreParameters, HeldEffectValuesIgnoreSmallMoves)
 {
     CTimbre timbre;
-    timbre.setParameterValue(166, 0.201f); // 1.005 ms: within 0.01 of the held 1.0
-    EXPECT_FLOAT_EQ(timbre.getParameterValue(166), 0.2f);
-    timbre.setParameterValue(166, 0.21f); // 1.05 ms
-    EXPECT_FLOAT_EQ(timbre.getParameterValue(166), 0.21f);
-    timbre.setParameterValue(170, 0.505f);
-    EXPECT_FLOAT_EQ(timbre.getParameterValue(170), 0.5f);
-    timbre.setParameterValue(170, 0.52f);
-    EXPECT_FLOAT_EQ(timbre.getParameterValue(170), 0.52f);
+    setParameterValue(timbre, 166, 0.201f); // 1.005 ms: within 0.01 of the held 1.0
+    EXPECT_FLOAT_EQ(parameterValue(timbre, 166), 0.2f);
+    setParameterValue(timbre, 166, 0.21f); // 1.05 ms
+    EXPECT_FLOAT_EQ(parameterValue(timbre, 166), 0.21f);
+    setParameterValue(timbre, 170, 0.505f);
+    EXPECT_FLOAT_EQ(parameterValue(timbre, 170), 0.5f);
+    setParameterValue(timbre, 170, 0.52f);
+    EXPECT_FLOAT_EQ(parameterValue(timbre, 170), 0.52f);
 }
 
 TEST(TimbreParameters, HostileValues)
 {
     CTimbre timbre;
-    timbre.setParameterValue(108, 0.25f);
-    timbre.setParameterValue(108, std::numeric_limits<float>::quiet_NaN());
-    EXPECT_FLOAT_EQ(timbre.getParameterValue(108), 0.25f) << "NaN is ignored";
-    timbre.setParameterValue(108, std::numeric_limits<float>::infinity());
-    EXPECT_FLOAT_EQ(timbre.getParameterValue(108), 1.0f);
-    timbre.setParameterValue(108, -5.0f);
-    EXPECT_FLOAT_EQ(timbre.getParameterValue(108), 0.0f);
-    timbre.setParameterValue(30, 1.0f);
-    EXPECT_EQ(timbre.getParameterValue(30), 1.0f);
-    timbre.setParameterValue(30, timbre.getParameterValue(30));
+    setParameterValue(timbre, 108, 0.25f);
+    setParameterValue(timbre, 108, std::numeric_limits<float>::quiet_NaN());
+    EXPECT_FLOAT_EQ(parameterValue(timbre, 108), 0.25f) << "NaN is ignored";
+    setParameterValue(timbre, 108, std::numeric_limits<float>::infinity());
+    EXPECT_FLOAT_EQ(parameterValue(timbre, 108), 1.0f);
+    setParameterValue(timbre, 108, -5.0f);
+    EXPECT_FLOAT_EQ(parameterValue(timbre, 108), 0.0f);
+    setParameterValue(timbre, 30, 1.0f);
+    EXPECT_EQ(parameterValue(timbre, 30), 1.0f);
+    setParameterValue(timbre, 30, parameterValue(timbre, 30));
     EXPECT_EQ(timbre.masterVoice().oscillator(0).coarse(), 36) << "the read-back value sets +36 again";
 }
 
 TEST(TimbreParameters, QualityAndPolyphonyAreTimbreSettings)
 {
     CTimbre timbre;
-    timbre.setParameterValue(1011, 0.7f);
+    setParameterValue(timbre, 1011, 0.7f);
     EXPECT_EQ(timbre.settings().quality, 4);
-    timbre.setParameterValue(1011, 0.2f);
+    setParameterValue(timbre, 1011, 0.2f);
     EXPECT_EQ(timbre.settings().quality, 1);
-    timbre.setParameterValue(185, 0.5f);
+    setParameterValue(timbre, 185, 0.5f);
     EXPECT_EQ(timbre.settings().polyphony, 8);
-    timbre.setParameterValue(185, 1.0f);
+    setParameterValue(timbre, 185, 1.0f);
     EXPECT_EQ(timbre.settings().polyphony, 16) << "the 0.99999 clamp";
 }
 

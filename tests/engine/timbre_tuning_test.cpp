@@ -66,7 +66,7 @@ TEST_F(TimbreTuningTest, StartFrequencyPerSource)
 
 TEST_F(TimbreTuningTest, TunBendWithEqualTuningsKeepsThePitch)
 {
-    timbre.setParameterValue(kPitchBendRange, 0.0f); // "TUN"
+    setParameterValue(timbre, kPitchBendRange, 0.0f); // "TUN"
     EXPECT_FLOAT_EQ(timbre.tuningBendFactor(69, 1.0f), 1.0f);
     timbre.destinationTuning().setFrequency(69, 880.0);
     EXPECT_FLOAT_EQ(timbre.tuningBendFactor(69, 1.0f), 2.0f) << "a full bend reaches the destination";

@@ -89,7 +89,7 @@ TEST_F(VoiceRenderTest, OversamplingFollowsTheNoteFrequency)
 
 TEST_F(VoiceRenderTest, MonoPortaGlidesWithoutRestartingTheEnvelope)
 {
-    timbre.setParameterValue(185, 0.0f); // MonoPorta
+    setParameterValue(timbre, 185, 0.0f); // MonoPorta
     block(4096, {midi(0, 0x90, 60, 100)});
     const CVoice& voice = timbre.voice(0);
     const float start = voice.oscillator(0).frequency();
@@ -115,7 +115,7 @@ TEST_F(VoiceRenderTest, MonoPortaGlidesWithoutRestartingTheEnvelope)
 
 TEST_F(VoiceRenderTest, StopFadesAndTheVoiceIsIdleABlockLater)
 {
-    timbre.setParameterValue(185, 1.5f / 17.0f); // one voice
+    setParameterValue(timbre, 185, 1.5f / 17.0f); // one voice
     block(1024, {midi(0, 0x90, 60, 100)});
     const CBlock b = block(512, {midi(0, 0x90, 64, 100)}); // steals: Stop, then the new note N later
     EXPECT_NE(b.left[60], 0.0f) << "the old note fades out over N samples";
@@ -136,7 +136,7 @@ TEST_F(VoiceRenderTest, SystemResetEndsARunningNote)
 
 TEST_F(VoiceRenderTest, HighQualityRendersAndFallsSilent)
 {
-    timbre.setParameterValue(1011, 1.0f);
+    setParameterValue(timbre, 1011, 1.0f);
     ASSERT_EQ(timbre.quality(), 4);
     const CBlock note = block(512, {midi(100, 0x90, 69, 100)});
     EXPECT_EQ(note.left[99], 0.0f);
@@ -166,50 +166,50 @@ TEST_F(VoiceRenderTest, SineHasTheKeysFrequency)
 TEST_F(VoiceRenderTest, ClocksRestartAtProgramChangeAndFirstKey)
 {
     block(1000);
-    EXPECT_NEAR(timbre.beatsSinceProgramChange(0), 1000 * 2.0 / kRate, 1e-9);
-    EXPECT_NEAR(timbre.secondsSinceFirstKey(0), 1000 / kRate, 1e-9);
+    EXPECT_NEAR(timbre.songPosition(0).beatsSinceProgram, 1000 * 2.0 / kRate, 1e-9);
+    EXPECT_NEAR(timbre.songPosition(0).secondsSinceFirstKey, 1000 / kRate, 1e-9);
     block(500, {midi(100, 0xC0, 5), midi(300, 0x90, 60, 100)});
     EXPECT_EQ(timbre.programNumber(), 5);
     // the change lies N samples after its Stop, which is held at the block start: at 138
     const int change = 138;
-    EXPECT_NEAR(timbre.beatsSinceProgramChange(0), (500 - change) * 2.0 / kRate, 1e-9);
-    EXPECT_NEAR(timbre.secondsSinceProgramChange(0), (500 - change) / kRate, 1e-9);
-    EXPECT_NEAR(timbre.secondsSinceFirstKey(0), (500 - 300) / kRate, 1e-9) << "FirstKey with its note at 300";
-    EXPECT_NEAR(timbre.beatsSinceFirstKey(50), (500 - 300 + 50) * 2.0 / kRate, 1e-9);
+    EXPECT_NEAR(timbre.songPosition(0).beatsSinceProgram, (500 - change) * 2.0 / kRate, 1e-9);
+    EXPECT_NEAR(timbre.songPosition(0).secondsSinceProgram, (500 - change) / kRate, 1e-9);
+    EXPECT_NEAR(timbre.songPosition(0).secondsSinceFirstKey, (500 - 300) / kRate, 1e-9) << "FirstKey with its note at 300";
+    EXPECT_NEAR(timbre.songPosition(50).beatsSinceFirstKey, (500 - 300 + 50) * 2.0 / kRate, 1e-9);
 }
 
 TEST_F(VoiceRenderTest, FilterParametersAndKeyTracking)
 {
-    timbre.setParameterValue(113, 60.5f / 128.0f); // KeybMid 60
-    timbre.setParameterValue(114, 0.5f);            // one octave per octave
-    timbre.setParameterValue(108, std::log2(1000.0f / 200.0f) / 4.75f);
-    timbre.setParameterValue(110, 0.0f);            // resonance follows the cutoff
-    timbre.setParameterValue(112, 1.0f);
-    timbre.setParameterValue(105, 2.0f / 9.0f + 0.01f);
+    setParameterValue(timbre, 113, 60.5f / 128.0f); // KeybMid 60
+    setParameterValue(timbre, 114, 0.5f);            // one octave per octave
+    setParameterValue(timbre, 108, std::log2(1000.0f / 200.0f) / 4.75f);
+    setParameterValue(timbre, 110, 0.0f);            // resonance follows the cutoff
+    setParameterValue(timbre, 112, 1.0f);
+    setParameterValue(timbre, 105, 2.0f / 9.0f + 0.01f);
     block(64, {midi(0, 0x90, 72, 100)});
     const CVoice& voice = timbre.voice(1);
     EXPECT_NEAR(voice.cutoffInUse(), 2000.0f, 0.05f) << "key 72 doubles the cutoff";
-    EXPECT_NEAR(voice.filterA().frequency(), 2000.0, 0.05);
+    EXPECT_NEAR(voice.filter().stageA().frequency(), 2000.0, 0.05);
     EXPECT_NEAR(voice.resonator().frequency(), 2000.0, 0.05);
     EXPECT_DOUBLE_EQ(voice.resonator().quality(), 17.0);
-    EXPECT_EQ(voice.filterA().designNumber(), design::ButterworthLow);
-    EXPECT_EQ(voice.filterB().designNumber(), design::ButterworthLow);
-    timbre.setParameterValue(112, 0.0f);
+    EXPECT_EQ(voice.filter().stageA().designNumber(), design::ButterworthLow);
+    EXPECT_EQ(voice.filter().stageB().designNumber(), design::ButterworthLow);
+    setParameterValue(timbre, 112, 0.0f);
     EXPECT_DOUBLE_EQ(voice.resonator().quality(), 1.0);
-    timbre.setParameterValue(108, std::log2(1500.0f / 200.0f) / 4.75f);
-    EXPECT_NEAR(voice.filterA().frequency(), 3000.0, 0.1) << "a new cutoff keeps the note's key tracking";
-    timbre.setParameterValue(106, 1.0f);
-    EXPECT_EQ(voice.filterA().sections(), 8);
+    setParameterValue(timbre, 108, std::log2(1500.0f / 200.0f) / 4.75f);
+    EXPECT_NEAR(voice.filter().stageA().frequency(), 3000.0, 0.1) << "a new cutoff keeps the note's key tracking";
+    setParameterValue(timbre, 106, 1.0f);
+    EXPECT_EQ(voice.filter().stageA().sections(), 8);
 }
 
 TEST_F(VoiceRenderTest, ShaperBeforeOrAfterTheFilter)
 {
     useSine();
-    timbre.setParameterValue(97, 4.5f / 25.0f); // "Rect" with parameter 0: a square from the sine
-    timbre.setParameterValue(100, 0.625f);      // gain 1
+    setParameterValue(timbre, 97, 4.5f / 25.0f); // "Rect" with parameter 0: a square from the sine
+    setParameterValue(timbre, 100, 0.625f);      // gain 1
     const CBlock pre = block(4096, {midi(0, 0x90, 69, 127)});
-    timbre.setParameterValue(102, 1.0f);        // PostFilter
-    timbre.setParameterValue(105, 1.0f / 9.0f + 0.01f); // a Bessel low-pass before the shaper now
+    setParameterValue(timbre, 102, 1.0f);        // PostFilter
+    setParameterValue(timbre, 105, 1.0f / 9.0f + 0.01f); // a Bessel low-pass before the shaper now
     const CBlock post = block(4096);
     // Either way the shaper squares the signal: the output takes few distinct levels.
     auto levels = [](const CBlock& b) {
@@ -243,8 +243,8 @@ TEST_F(VoiceRenderTest, ModulationOscillatorVibrato)
 {
     useSine();
     CVoice& mono = timbre.voice(0);
-    mono.modOscillator(0).setWave(16);
-    mono.modOscillator(0).setSyncKind(8);  // 120 BPM
+    mono.setModWave(0, 16);
+    mono.setModSync(0, 8); // 120 BPM
     mono.setModSpeed(0, 0.25f);            // a quarter beat: 8 Hz
     CModSection& section = mono.oscillatorSection();
     section.setSource1(0, source::ModOsc1);
@@ -275,7 +275,7 @@ TEST_F(VoiceRenderTest, FilterSectionMovesThePanorama)
     const CVoice& voice = timbre.voice(1);
     EXPECT_NEAR(voice.rightGain(), 1.0f, 1e-5f) << "centre plus 0.5 x 1: full right";
     EXPECT_NEAR(voice.leftGain(), 0.0f, 1e-5f);
-    timbre.setParameterValue(162, 0.0f);
+    setParameterValue(timbre, 162, 0.0f);
     block(2048);
     EXPECT_NEAR(voice.rightGain(), 1.0f, 1e-5f) << "a modulated pan keeps its modulated value";
 }

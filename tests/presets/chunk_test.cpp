@@ -1,8 +1,6 @@
 // The chunk format: round trips, the conversions of older records and blocks, and hostile input.
-#include "dsp/mod_section.h"
-#include "dsp/oscillator.h"
 #include "presets/block_records.h"
-#include "presets/byte_stream.h"
+#include "base/byte_stream.h"
 #include "presets/chunk.h"
 #include "presets/program_record.h"
 
@@ -29,7 +27,7 @@ CProgram edited(int seed)
 {
     CProgram p;
     p.setName("Sound " + std::to_string(seed));
-    p.weights[1] = 0.25f * static_cast<float>(seed % 4);
+    p.combination.weights[1] = 0.25f * static_cast<float>(seed % 4);
     p.filter.frequency = 400.0f + static_cast<float>(seed);
     p.filter.resonance = 0.5f;
     p.level.panAngle = 0.3;
@@ -75,7 +73,7 @@ struct COldRecord {
         char name[25] = "Old";
         out.raw(name, 25);
         for (int i = 0; i < 3; ++i) {
-            out.block(init.oscillators[static_cast<size_t>(i)]);
+            out.block(storeOscillator(init.oscillators[static_cast<size_t>(i)]));
             out.f32(1.0f);
         }
         out.u8(0);
@@ -292,15 +290,15 @@ TEST(Chunk, OldBlocks)
     osc.i32(0);
     osc.f32(0.75f); // fine detune of the old scale
     osc.u8(0);
-    COscillator o;
+    COscillatorSettings o;
     ASSERT_TRUE(loadOscillator(osc.bytes(), o));
-    EXPECT_EQ(o.wave1(), 53);
-    EXPECT_EQ(o.wave2(), 2);
-    EXPECT_NEAR(o.fine(), 64.0f * 0.0019607844f + 0.5f, 1e-6f) << "0.5 of 128 steps";
+    EXPECT_EQ(o.wave1, 53);
+    EXPECT_EQ(o.wave2, 2);
+    EXPECT_NEAR(o.fine, 64.0f * 0.0019607844f + 0.5f, 1e-6f) << "0.5 of 128 steps";
 
     // Combiner set version 2 with four combiners: the fifth stays, sources are renumbered.
-    CModSection section(ESectionKind::Oscillator);
-    section.setSource1(4, 9);
+    CCombinerSet section;
+    section.combiners[4].source1 = 9;
     CByteWriter set;
     set.tag("MCMB");
     set.u8(2);
@@ -312,13 +310,13 @@ TEST(Chunk, OldBlocks)
         set.i32(0);
         set.f32(0.0f);
     }
-    ASSERT_TRUE(loadCombiners(set.bytes(), section));
-    EXPECT_EQ(section.combiner(0).source1, 5) << "3 > 0 gives 4, 4 > 2 gives 5";
-    EXPECT_EQ(section.combiner(4).source1, 9) << "the fifth combiner is unchanged";
+    ASSERT_TRUE(loadCombiners(set.bytes(), ESectionKind::Oscillator, section));
+    EXPECT_EQ(section.combiners[0].source1, 5) << "3 > 0 gives 4, 4 > 2 gives 5";
+    EXPECT_EQ(section.combiners[4].source1, 9) << "the fifth combiner is unchanged";
 
     Bytes refused = set.bytes();
     refused[4] = 5;
-    EXPECT_FALSE(loadCombiners(refused, section));
+    EXPECT_FALSE(loadCombiners(refused, ESectionKind::Oscillator, section));
 }
 
 TEST(Chunk, FirstGenerationRecord)
@@ -342,10 +340,8 @@ TEST(Chunk, FirstGenerationRecord)
     ASSERT_TRUE(read(bytes, *programs, true, 2).ok);
     const CProgram& p = (*programs)[2];
     EXPECT_EQ(p.name, "Vintage");
-    COscillator osc2;
-    ASSERT_TRUE(loadOscillator(p.oscillators[1], osc2));
-    EXPECT_EQ(osc2.wave1(), 9);
-    EXPECT_EQ(osc2.coarse(), 18);
+    EXPECT_EQ(p.oscillators[1].wave1, 9);
+    EXPECT_EQ(p.oscillators[1].coarse, 18);
     EXPECT_EQ(p.filter.type, 2);
     EXPECT_FLOAT_EQ(p.filter.parameter, 0.0f) << "types 2 and 5 have no parameter";
     EXPECT_NEAR(p.filter.frequency, 200.0f * std::exp2(4.75f), 0.01f);
@@ -360,9 +356,7 @@ TEST(Chunk, FirstGenerationRecord)
 TEST(Chunk, ABlockThatDoesNotLoadTakesTheInitBlock)
 {
     CProgram sound = edited(4);
-    COscillator saw;
-    saw.setWaves(5, 0);
-    sound.oscillators[1] = storeOscillator(saw);
+    sound.oscillators[1].wave1 = 5;
     Bytes record = recordOf(sound);
     const std::string text(record.begin(), record.end());
     const size_t second = text.find("OSC_", text.find("OSC_") + 1);
@@ -373,8 +367,8 @@ TEST(Chunk, ABlockThatDoesNotLoadTakesTheInitBlock)
         const CChunkReading reading = read(chunk(5, 1, {}, record), *programs, true, 6);
         const CProgram& p = (*programs)[6];
         EXPECT_EQ(p.name, "Sound 4");
-        EXPECT_EQ(p.oscillators[1], CProgram {}.oscillators[1]);
-        EXPECT_EQ(p.oscillators[0], sound.oscillators[0]);
+        EXPECT_TRUE(p.oscillators[1] == CProgram {}.oscillators[1]);
+        EXPECT_TRUE(p.oscillators[0] == sound.oscillators[0]);
         EXPECT_FLOAT_EQ(p.filter.frequency, sound.filter.frequency) << "the rest of the record reads";
         return reading;
     }();

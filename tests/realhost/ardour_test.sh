@@ -31,3 +31,13 @@ after=$(python3 "$here/wav_level.py" "$work/out.wav" 1.7 2.0)
 echo "levels: $playing while held, $after after the release"
 awk -v p="$playing" 'BEGIN { exit !(p > 0.02) }' || fail "Ardour's render is silent while the chord is held"
 awk -v a="$after" 'BEGIN { exit !(a < 0.0001) }' || fail "the chord keeps sounding after its release"
+
+# The editor in Ardour's plug-in window (Ardour's toolbar on top): the built-in skin's
+# dark page shows, drawn by the plug-in on Ardour's own GUI thread.
+"$here/ardour/editor_shot.sh" "$plugin" "$work/editor.png" 120 > "$work/editor.log" 2>&1 \
+  || { cat "$work/editor.log" >&2; fail "Ardour did not show the editor"; }
+size=$(identify -format '%wx%h' "$work/editor.png")
+mean=$(convert "$work/editor.png" -crop 600x400+20+100 +repage -colorspace gray -format '%[fx:mean]' info:)
+echo "editor: $size, mean grey $mean"
+[ "$size" = "640x550" ] || fail "Ardour's editor window is $size, not 640 x 550 (510 and Ardour's toolbar)"
+awk -v m="$mean" 'BEGIN { exit !(m < 0.25) }' || fail "the editor window does not show the skin's page"

@@ -1,5 +1,5 @@
 // Tunings: the default table, MIDI Tuning Standard messages and dumps, and the chunk block.
-#include "presets/byte_stream.h"
+#include "base/byte_stream.h"
 #include "tuning/tuning.h"
 
 #include <gtest/gtest.h>
