@@ -14,8 +14,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Brenwick <support@brenwick.com>")
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://quorvix.org/")
-# The plug-in's message boxes and file dialogs, and the editor's font.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "zenity | kdialog, fonts-liberation")
+# The plug-in's message boxes and file dialogs, and the editor's fonts.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "zenity | kdialog, fonts-liberation, fonts-dejavu-core")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "ardour")
 set(CPACK_PACKAGE_DESCRIPTION
   "Quorvix holds four timbres of seventeen voices, each with three table oscillators,
