@@ -6,6 +6,8 @@
 #include "plugin/synth_plugin.h"
 #include "presets/parameter_table.h"
 
+#include "tests/stress/parent_window.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -204,10 +206,11 @@ void StressTest::selectTimbres(std::mt19937& random)
     m_effect->setParameter(m_effect, cmd::Channel, static_cast<float>(random() % 4) / 4.0f + 0.1f);
 }
 
+// Open, draw (the idles) and close, as a host's editor thread does.
 void StressTest::useEditor(std::mt19937& random)
 {
-    // No display here: the editor may refuse to open; idle and close must still be safe.
-    dispatch(vst::effEditOpen, 0, 0, reinterpret_cast<void*>(intptr_t {0x400001}));
+    const CParentWindow parent;
+    dispatch(vst::effEditOpen, 0, 0, parent.id());
     for (int i = 0; i < 1 + static_cast<int>(random() % 4); ++i) {
         dispatch(vst::effEditIdle);
         vst::ERect* rect = nullptr;
