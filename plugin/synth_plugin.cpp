@@ -1,12 +1,13 @@
 #include "plugin/synth_plugin.h"
 
 #include "dsp/runtime_rand.h"
-#include "editor/editor.h"
 #include "platform/file_dialog.h"
 #include "platform/flush_to_zero.h"
 #include "platform/message_box.h"
 #include "platform/plugin_location.h"
 #include "platform/settings_store.h"
+#include "plugin/editor_base.h"
+#include "plugin/editor_factory.h"
 #include "presets/parameter_table.h"
 
 #include <algorithm>
@@ -181,7 +182,7 @@ CSynthPlugin::CSynthPlugin(vst::HostCallback host) : CEffectBase(host, kPrograms
     setUniqueID(kUniqueId);
 
     try {
-        new CEditor(this);
+        createEditor(this);
     } catch (const std::bad_alloc&) {
         showMessage(EMessage::OutOfMemory);
     }
