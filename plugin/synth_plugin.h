@@ -31,8 +31,8 @@ constexpr float kMinSampleRate = 1000.0f;
 constexpr float kMaxSampleRate = 768000.0f;
 
 // The engine lock guards the timbres, the bank, the settings and the context. Every entry point
-// takes it for a short step of its own: members whose names end in Locked expect their caller to
-// hold it, every other member takes it itself where it needs it.
+// takes it for a short step of its own and never twice: members whose names end in Locked expect
+// their caller to hold it, every other member takes it itself where it needs it.
 class CSynthPlugin : public CEffectBase, public CCommandHost, private CTuningFileService::COwner {
 public:
     explicit CSynthPlugin(vst::HostCallback host);
@@ -153,7 +153,7 @@ private:
     void prepareTimbreEffectsLocked();
     bool onAudioThread() const { return m_context.onAudioThread(); }
 
-    std::recursive_mutex m_engineLock;
+    std::mutex m_engineLock;
 
     int32_t m_bankSelector = 0;
     std::unique_ptr<CBank> m_bank;
