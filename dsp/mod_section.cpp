@@ -111,6 +111,8 @@ uint32_t destinationTargets(ESectionKind kind, int d)
     return kOscillatorSets[(d - 1) % 7] << (3 * group);
 }
 
+bool amountInSemitones(ESectionKind kind, int d) { return amountKind(kind, d) == EAmount::Semitones; }
+
 float amountFromNormalized(ESectionKind kind, int d, float x)
 {
     switch (amountKind(kind, d)) {

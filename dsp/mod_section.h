@@ -78,6 +78,8 @@ int destinationCount(ESectionKind kind);
 const char* destinationName(ESectionKind kind, int destination);
 uint32_t destinationTargets(ESectionKind kind, int destination);
 float amountFromNormalized(ESectionKind kind, int destination, float x);
+// Frequency destinations whose amounts are semitones rather than Hz.
+bool amountInSemitones(ESectionKind kind, int destination);
 float amountToNormalized(ESectionKind kind, int destination, float amount);
 const char* sourceName(int source);
 const char* combinerOperatorName(int op);

@@ -8,7 +8,7 @@
 #include "dsp/mod_oscillator.h"
 #include "dsp/mod_section.h"
 #include "dsp/oscillator.h"
-#include "dsp/pole_filter.h"
+#include "dsp/main_filter.h"
 #include "dsp/resonator.h"
 #include "dsp/second_order_state.h"
 #include "dsp/shaper_table.h"
@@ -26,6 +26,10 @@ namespace quorvix {
 
 enum class EEnvelope { OscMod1, OscMod2, FilterMod1, FilterMod2, Amplitude };
 constexpr int kEnvelopeCount = 5;
+// The control grids, in voice samples: the filter section and pan ramps, the oscillator section
+// and the amplitude envelope.
+constexpr int kFineGrid = 6;
+constexpr int kCoarseGrid = 24;
 constexpr float kDefaultVolumeGain = 0.17677669f;
 
 // The second-order low-pass that brings four oversampled values back to one; its gain at 0 Hz is 0.25.
@@ -129,8 +133,7 @@ public:
     const CModSection& filterSection() const { return m_filterSection; }
     CLoopEnvelope& envelope(EEnvelope e) { return m_envelopes[static_cast<size_t>(e)]; }
     const CLoopEnvelope& envelope(EEnvelope e) const { return m_envelopes[static_cast<size_t>(e)]; }
-    const CPoleFilter& filterA() const { return m_filterA; }
-    const CPoleFilter& filterB() const { return m_filterB; }
+    const CMainFilter& filter() const { return m_filter; }
     const CResonator& resonator() const { return m_resonator; }
     float cutoffInUse() const { return m_cutoff; }
     float resonanceFrequencyInUse() const { return m_resonance; }
@@ -182,10 +185,12 @@ private:
     };
     enum EGlide { GlideFrequency, GlideCutoff, GlideResonance, GlideVelocity, GlideKey };
 
-    bool modOscillatorSpeedModulated(int i) const;
+    // A pan angle (0..pi/2) as a position 0..0.5 between the channels.
+    static float panPosition(double angle);
 
     // render walk
     void prepareRunningState(CVoiceContext& context);
+    void moveQueueOn(int frames);
     bool execute(CVoiceContext& context, CVoiceCommand& command, int position);
     void noteStart(CVoiceContext& context, const CVoiceCommand& note, int position);
     void startSections(CVoiceContext& context, const CVoiceCommand& note, int position);
@@ -215,7 +220,6 @@ private:
     void dropBrokenNote();
     inline float oscillatorSample(int age);
     inline float shape(float x) const;
-    inline float filter(float x);
     void clearFilters();
     void applyCutoff();
     void applyResonanceFrequency();
@@ -239,8 +243,7 @@ private:
     float m_filterParameterInUse = 0.0f;
     float m_resonanceWeightInUse = 0.0f;
     CTempoClock m_portamentoClock;
-    CPoleFilter m_filterA;
-    CPoleFilter m_filterB;
+    CMainFilter m_filter;
     CResonator m_resonator;
     CDcBlocker m_dcBlocker;
     const CShaperTable* m_shaper = nullptr;

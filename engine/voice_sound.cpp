@@ -1,4 +1,4 @@
-// A voice's part of the sound: loaded through the voice's own setters, stored from its blocks.
+// A voice's part of the sound: its setters, loading through them and storing from its blocks.
 #include "engine/voice.h"
 
 namespace quorvix {
@@ -14,7 +14,139 @@ struct CSectionModules {
 constexpr CSectionModules kOscillatorModules = {0, EEnvelope::OscMod1, EEnvelope::OscMod2};
 constexpr CSectionModules kFilterModules = {2, EEnvelope::FilterMod1, EEnvelope::FilterMod2};
 
+// A base value a modulation section may drive: it is always stored, and takes effect at once
+// unless a combiner of the section modulates the target (the next update then starts from it).
+template <typename Store, typename Apply>
+void setBase(const CModSection& section, uint32_t target, Store store, Apply apply)
+{
+    store();
+    if (!section.modulates(target))
+        apply();
+}
+
+// A new base frequency (Hz): the key-tracked frequency in use keeps the note's tracking factor.
+void moveBaseFrequency(float& base, float& inUse, float hz)
+{
+    const float factor = inUse / base;
+    base = hz;
+    inUse = hz * factor;
+}
+
 } // namespace
+
+void CVoice::setWeight(int i, float v)
+{
+    m_combination.setWeight(i, v, m_oscSection.modulates(osctarget::Weight1 << i));
+}
+
+void CVoice::setPulse(int i, float v)
+{
+    COscillator& osc = m_oscillators[static_cast<size_t>(i)];
+    setBase(m_oscSection, osctarget::Pulse1 << i, [&] { osc.setPulse(v); }, [&] { osc.modulatePulse(0.0f); });
+}
+
+void CVoice::setSymmetry(int i, float v)
+{
+    COscillator& osc = m_oscillators[static_cast<size_t>(i)];
+    setBase(m_oscSection, osctarget::Symmetry1 << i, [&] { osc.setSymmetry(v); }, [&] { osc.modulateSymmetry(0.0f); });
+}
+
+// Modulation oscillators 0 and 1 are the oscillator section's, 2 and 3 the filter section's.
+void CVoice::setModSpeed(int i, float beats)
+{
+    CModOscillator& osc = m_modOscillators[static_cast<size_t>(i)];
+    const bool first = i % 2 == 0;
+    const CModSection& section = i < 2 ? m_oscSection : m_filterSection;
+    const uint32_t target = i < 2 ? (first ? osctarget::ModOsc1 : osctarget::ModOsc2)
+                                  : (first ? filtertarget::ModOsc1 : filtertarget::ModOsc2);
+    setBase(section, target, [&] { osc.setSpeed(beats); }, [&] { osc.modulateSpeed(0.0f); });
+}
+
+void CVoice::setPan(double angle)
+{
+    setBase(m_filterSection, filtertarget::Panorama, [&] { m_settings.level.panAngle = angle; },
+            [&] { setPanTargets(panPosition(angle)); });
+}
+
+void CVoice::setShaperGain(float gain)
+{
+    setBase(m_filterSection, filtertarget::ShaperGain, [&] { m_settings.shaper.gain = gain; },
+            [&] { m_shaperGain = gain; });
+}
+
+void CVoice::setShaperPosition(float position)
+{
+    setBase(m_filterSection, filtertarget::ShaperPosition, [&] { m_settings.shaper.position = position; },
+            [&] { m_shaperPosition = position; });
+}
+
+void CVoice::setShaperMix(float mix)
+{
+    setBase(m_filterSection, filtertarget::ShaperMix, [&] { m_settings.shaper.mix = mix; }, [&] { m_shaperMix = mix; });
+}
+
+void CVoice::setFilterType(int type)
+{
+    m_settings.filter.type = type;
+    m_filter.setType(type);
+}
+
+void CVoice::setFilterLevel(int sections)
+{
+    m_settings.filter.level = sections;
+    m_filter.setSections(sections);
+}
+
+void CVoice::setFilterParameter(float p)
+{
+    setBase(m_filterSection, filtertarget::FilterParameter, [&] { m_settings.filter.parameter = p; }, [&] {
+        m_filterParameterInUse = p;
+        m_filter.setParameter(p);
+    });
+}
+
+void CVoice::setFilterFrequency(float hz)
+{
+    moveBaseFrequency(m_settings.filter.frequency, m_cutoff, hz);
+    applyCutoff();
+}
+
+void CVoice::setResonanceWeight(float w)
+{
+    setBase(m_filterSection, filtertarget::ResonanceWeight, [&] { m_settings.filter.resonanceWeight = w; },
+            [&] { m_resonanceWeightInUse = w; });
+}
+
+void CVoice::setResonanceSeparate(bool on)
+{
+    m_settings.filter.separate = on;
+    applyResonanceFrequency();
+}
+
+void CVoice::setResonanceFrequency(float hz)
+{
+    moveBaseFrequency(m_settings.filter.resonanceFrequency, m_resonance, hz);
+    applyResonanceFrequency();
+}
+
+void CVoice::setResonance(float r)
+{
+    setBase(m_filterSection, filtertarget::Resonance, [&] { m_settings.filter.resonance = r; },
+            [&] { m_resonator.setQuality(resonanceQuality(static_cast<double>(r))); });
+}
+
+void CVoice::applyCutoff()
+{
+    const double f = m_cutoff * m_cutoffModulation.ratio + m_cutoffModulation.add;
+    m_filter.setFrequency(f);
+    applyResonanceFrequency();
+}
+
+void CVoice::applyResonanceFrequency()
+{
+    const float base = m_settings.filter.separate ? m_resonance : m_cutoff;
+    m_resonator.setFrequency(base * m_resonanceModulation.ratio + m_resonanceModulation.add);
+}
 
 void CVoice::loadSound(const CSound& s)
 {

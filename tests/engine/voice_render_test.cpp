@@ -189,17 +189,17 @@ TEST_F(VoiceRenderTest, FilterParametersAndKeyTracking)
     block(64, {midi(0, 0x90, 72, 100)});
     const CVoice& voice = timbre.voice(1);
     EXPECT_NEAR(voice.cutoffInUse(), 2000.0f, 0.05f) << "key 72 doubles the cutoff";
-    EXPECT_NEAR(voice.filterA().frequency(), 2000.0, 0.05);
+    EXPECT_NEAR(voice.filter().stageA().frequency(), 2000.0, 0.05);
     EXPECT_NEAR(voice.resonator().frequency(), 2000.0, 0.05);
     EXPECT_DOUBLE_EQ(voice.resonator().quality(), 17.0);
-    EXPECT_EQ(voice.filterA().designNumber(), design::ButterworthLow);
-    EXPECT_EQ(voice.filterB().designNumber(), design::ButterworthLow);
+    EXPECT_EQ(voice.filter().stageA().designNumber(), design::ButterworthLow);
+    EXPECT_EQ(voice.filter().stageB().designNumber(), design::ButterworthLow);
     setParameterValue(timbre, 112, 0.0f);
     EXPECT_DOUBLE_EQ(voice.resonator().quality(), 1.0);
     setParameterValue(timbre, 108, std::log2(1500.0f / 200.0f) / 4.75f);
-    EXPECT_NEAR(voice.filterA().frequency(), 3000.0, 0.1) << "a new cutoff keeps the note's key tracking";
+    EXPECT_NEAR(voice.filter().stageA().frequency(), 3000.0, 0.1) << "a new cutoff keeps the note's key tracking";
     setParameterValue(timbre, 106, 1.0f);
-    EXPECT_EQ(voice.filterA().sections(), 8);
+    EXPECT_EQ(voice.filter().stageA().sections(), 8);
 }
 
 TEST_F(VoiceRenderTest, ShaperBeforeOrAfterTheFilter)

@@ -1,0 +1,2 @@
+#include <X11/Xlib.h>
+#include "platform/tick_count.h"

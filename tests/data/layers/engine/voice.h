@@ -1,0 +1,3 @@
+#pragma once
+#include "dsp/oscillator.h"
+#include "presets/program.h"

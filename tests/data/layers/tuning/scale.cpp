@@ -1,0 +1,3 @@
+// Tunings draw nothing.
+#include <cairo.h>
+#include "../dsp/oscillator.h"
