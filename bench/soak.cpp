@@ -154,7 +154,7 @@ void CSoak::hostChange()
 {
     switch (below(40)) {
     case 0:
-        dispatch(vst::effSetProgram, 0, below(kProgramsPerBank));
+        dispatch(vst::effSetProgram, 0, below(kProgramCount));
         break;
     case 1:
         m_effect->setParameter(m_effect, cmd::Channel, static_cast<float>(below(4)) / 4.0f + 0.1f);

@@ -28,7 +28,6 @@ constexpr uint8_t kPitchBend = 0xE0;
 constexpr uint8_t kVelocity = 100;
 constexpr int kPitchBendRange = 181;
 constexpr float kTunBend = 0.0f; // the pitch-bend range that bends between the two tunings
-constexpr int kFileTuning = 1; // the engine's tuning source for loaded files
 constexpr uint32_t kRandomSeed = 1;
 constexpr float kKick = 0.0f;
 // The settings that commands change, restored before each input.

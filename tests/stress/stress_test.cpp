@@ -179,7 +179,7 @@ void StressTest::changePrograms(std::mt19937& random)
 {
     switch (random() % 5) {
     case 0:
-        dispatch(vst::effSetProgram, 0, static_cast<intptr_t>(random() % kProgramsPerBank));
+        dispatch(vst::effSetProgram, 0, static_cast<intptr_t>(random() % kProgramCount));
         break;
     case 1: {
         const bool preset = random() % 2;
