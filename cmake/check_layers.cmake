@@ -30,9 +30,7 @@ set(QUORVIX_GUI_LIBRARY_REGEX "X11|x11|cairo|CAIRO|gtk|GTK|gdk|GDK")
 
 # Includes against the direction, allowed while they are being removed ("file -> header").
 # Delete an entry together with its include.
-set(QUORVIX_LAYER_EXCEPTIONS
-  "plugin/synth_plugin.cpp -> editor/editor.h"      # being removed: the plug-in makes its editor itself
-)
+set(QUORVIX_LAYER_EXCEPTIONS)
 
 # The layer of a path relative to the root ("editor/toolkit/frame.h" is in editor/toolkit), or "".
 function(quorvix_layer_of path out)

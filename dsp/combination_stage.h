@@ -66,6 +66,7 @@ public:
 
     // Both stages' formulas on their own, for the operators that only compute a sample.
     static inline float formula(int id, float a, float b, float w, bool stageB);
+    static inline int holdSteps(float steps);
 
 private:
     inline float stageA(Oscillators& osc, float a, float o2, double stepIndex);
@@ -79,6 +80,13 @@ private:
     int m_holdCounterB = 0;
     float m_heldB = 0.0f;
 };
+
+// Steps a rate variation holds; a standing oscillator (no increment) has endless cycles.
+inline int CCombinationStage::holdSteps(float steps)
+{
+    constexpr float kLongest = 1.0e9f;
+    return static_cast<int>(steps < kLongest ? steps : kLongest);
+}
 
 inline float CCombinationStage::formula(int id, float a, float b, float w, bool stageB)
 {
@@ -156,8 +164,8 @@ inline float CCombinationStage::stageA(Oscillators& osc, float a, float o2, doub
         if (--m_holdCounterA < 0) {
             const float v = osc[1].currentValue();
             m_holdCounterA = m_operatorA == op::RateVariation
-                                 ? static_cast<int>((v + 1.0f) * osc[0].stepsPerCycle() * w * 0.0625f)
-                                 : static_cast<int>(std::fabs(v) * osc[0].stepsPerCycle() * w * 0.125f);
+                                 ? holdSteps((v + 1.0f) * osc[0].stepsPerCycle() * w * 0.0625f)
+                                 : holdSteps(std::fabs(v) * osc[0].stepsPerCycle() * w * 0.125f);
             osc[1].sampleCurrent();
             osc[0].sampleCurrent();
         }
@@ -202,8 +210,8 @@ inline float CCombinationStage::stageB(Oscillators& osc, float a, float o2, floa
         if (--m_holdCounterB < 0) {
             const float s = std::min(osc[0].stepsPerCycle(), osc[1].stepsPerCycle());
             const float v = osc[2].currentValue();
-            m_holdCounterB = m_operatorB == op::RateVariation ? static_cast<int>((v + 1.0f) * s * w * 0.0625f)
-                                                              : static_cast<int>(std::fabs(v) * s * w * 0.125f);
+            m_holdCounterB = m_operatorB == op::RateVariation ? holdSteps((v + 1.0f) * s * w * 0.0625f)
+                                                              : holdSteps(std::fabs(v) * s * w * 0.125f);
             osc[2].advance(m_holdCounterB + 1);
             osc[2].sampleCurrent();
             m_heldB = a;

@@ -162,6 +162,8 @@ inline float clampUnitRange(float x) { return (std::fabs(x - 0.01f) + 1.01f - st
 
 inline float COscillator::read(float phase) const
 {
+    if (!(phase >= 0.0f))
+        return 0.0f; // a NaN phase (from a broken frequency) reads nothing, never outside the table
     const int j = static_cast<int>(phase);
     const float f = phase - static_cast<float>(j);
     if (phase >= m_half) {

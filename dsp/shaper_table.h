@@ -64,7 +64,8 @@ private:
 inline float CShaperTable::lookup(float x) const
 {
     const CCurve& c = current();
-    const float a = (__builtin_fabsf(x + 1.0f) - __builtin_fabsf(x - 1.0f)) * 2000.0f;
+    float a = (__builtin_fabsf(x + 1.0f) - __builtin_fabsf(x - 1.0f)) * 2000.0f;
+    a = a == a ? a : 0.0f; // NaN reads the middle rather than outside the table
     const int i = static_cast<int>(a) & ~1;
     const float fr = a - static_cast<float>(i);
     const size_t k = index(i / 2);

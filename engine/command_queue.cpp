@@ -43,6 +43,30 @@ int settingSlot(const CVoiceCommand& c)
 
 } // namespace
 
+bool CCommandQueue::idle() const
+{
+    for (int i = 0; i < m_size; ++i)
+        if (m_items[static_cast<size_t>(i)].type != command::End && m_items[static_cast<size_t>(i)].type != command::FirstKey)
+            return false;
+    return true;
+}
+
+bool CCommandQueue::needsFade() const
+{
+    const CVoiceCommand& state = m_items[0];
+    const bool running = state.time >= 0 && (state.type == command::Held || state.type == command::NoteOff ||
+                                             state.type == command::Stop);
+    if (running)
+        return true;
+    for (int i = 0; i < m_size; ++i) {
+        const int32_t type = m_items[static_cast<size_t>(i)].type;
+        if (type == command::NoteOn || type == command::LegatoNote || type == command::Stop ||
+            type == command::ProgramChange)
+            return true;
+    }
+    return false;
+}
+
 bool CCommandQueue::push(const CVoiceCommand& command)
 {
     if (m_size >= kCommandQueueCapacity && !makeRoomFor(command))

@@ -30,6 +30,11 @@ public:
 
     int size() const { return m_size; }
     bool onlyEnd() const { return m_size == 1 && m_items[0].type == command::End; }
+    // Nothing but End and FirstKey marks: no note is queued or running.
+    bool idle() const;
+    // A note runs (the first command is its state) or one is queued, or a Stop or program change
+    // is queued: a new note must wait for the fade.
+    bool needsFade() const;
     CVoiceCommand& operator[](int i) { return m_items[static_cast<size_t>(i)]; }
     const CVoiceCommand& operator[](int i) const { return m_items[static_cast<size_t>(i)]; }
     CVoiceCommand& front() { return m_items[0]; }

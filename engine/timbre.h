@@ -158,7 +158,7 @@ private:
     void stopHeldNotes(int32_t time);
     // Appends to every voice, mono first, with each voice's own key in the key field.
     void queueToAll(CVoiceCommand command, bool releaseKeys);
-    // Queues the Stop that must fade a voice before a note at time; returns the note's new time.
+    // Queues the Stop that must fade a sounding voice before a note at time; returns the note's new time.
     int32_t queueStopBefore(CVoice& voice, int32_t noteTime, int32_t stopKey);
     void queueFirstKeys(const CVoiceCommand& note);
     void applyNoteGains(CVoiceCommand& note, const CVoice& voice, int velocity, int key) const;

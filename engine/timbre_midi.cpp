@@ -319,8 +319,12 @@ void CTimbre::noteOff(const CAcceptedEvent& e, bool monoSide)
         release(mono);
 }
 
+// A voice that plays a note, or has a note, Stop or program change queued, fades before the next
+// note starts; a silent one takes the note at its own time.
 int32_t CTimbre::queueStopBefore(CVoice& voice, int32_t noteTime, int32_t stopKey)
 {
+    if (!voice.queue().needsFade())
+        return noteTime;
     const int32_t fade = m_voices[kMonoVoice].quickFadeLength();
     CVoiceCommand stop;
     stop.type = command::Stop;
@@ -392,7 +396,7 @@ int CTimbre::choosePolyVoice(int key, bool& needsStop) const
         if (m_voices[static_cast<size_t>(i)].key() == key)
             return i;
     for (int i = 1; i <= voices; ++i)
-        if (m_voices[static_cast<size_t>(i)].queue().onlyEnd()) {
+        if (m_voices[static_cast<size_t>(i)].queue().idle()) {
             needsStop = false;
             return i;
         }

@@ -102,6 +102,10 @@ void CVoice::render(CVoiceContext& context, float* left, float* right, int frame
     m_queue[m_queue.size() - 1].time = -frames;
     int pos = 0;
     if (m_queue.front().time < 0) {
+        // Nothing runs before the first command; one beyond this piece of a longer host block
+        // waits for a later piece.
+        if (-m_queue.front().time >= frames)
+            return moveQueueOn(frames);
         pos = -m_queue.front().time;
         m_queue.front().time = 0;
     }
@@ -143,6 +147,12 @@ void CVoice::render(CVoiceContext& context, float* left, float* right, int frame
         clearFilters();
     if (m_queue.front().time >= 0 && (m_queue.front().type < command::NoteOn || m_queue.front().type > command::Stop))
         m_queue.removeFront();
+    moveQueueOn(frames);
+}
+
+// The commands still ahead come frames closer.
+void CVoice::moveQueueOn(int frames)
+{
     for (int i = 0; i < m_queue.size(); ++i)
         if (m_queue[i].time < 0)
             m_queue[i].time += frames;

@@ -190,6 +190,7 @@ private:
 
     // render walk
     void prepareRunningState(CVoiceContext& context);
+    void moveQueueOn(int frames);
     bool execute(CVoiceContext& context, CVoiceCommand& command, int position);
     void noteStart(CVoiceContext& context, const CVoiceCommand& note, int position);
     void startSections(CVoiceContext& context, const CVoiceCommand& note, int position);

@@ -74,6 +74,7 @@ bool readChunkFile(const std::vector<uint8_t>& data, CChunkFile& file, std::stri
         error = "truncated VST file header";
         return false;
     }
+    file.inContainer = true;
     file.isProgram = hasTag(data, 8, "FPCh");
     if (!file.isProgram && !hasTag(data, 8, "FBCh")) {
         error = "the VST file holds parameters, not a chunk (only FBCh and FPCh files are supported)";

@@ -8,6 +8,7 @@
 namespace qhost {
 
 struct CChunkFile {
+    bool inContainer = false;    // false for a bare chunk, which names no plug-in
     bool isProgram = false;      // FPCh, else FBCh
     int32_t pluginId = 0;
     int32_t pluginVersion = 0;

@@ -37,6 +37,16 @@ intptr_t hostCallback(vst::AEffect* effect, int32_t opcode, int32_t index, intpt
 
 } // namespace
 
+std::string fourCCText(int32_t id)
+{
+    std::string text;
+    for (int shift = 24; shift >= 0; shift -= 8) {
+        const char c = static_cast<char>((static_cast<uint32_t>(id) >> shift) & 0xFF);
+        text += (c >= 32 && c < 127) ? c : '.';
+    }
+    return text;
+}
+
 CPluginLibrary::~CPluginLibrary()
 {
     if (m_handle)
@@ -176,6 +186,36 @@ std::string CPluginInstance::text(int32_t opcode, int32_t index, intptr_t value)
     dispatch(opcode, index, value, buffer);
     buffer[kTextBuffer - 1] = '\0';
     return buffer;
+}
+
+std::vector<std::string> CPluginInstance::programNames()
+{
+    const int32_t count = m_effect ? m_effect->numPrograms : 0;
+    std::vector<std::string> names;
+    for (int32_t i = 0; i < count; ++i) {
+        char name[kTextBuffer] = {};
+        if (dispatch(vst::effGetProgramNameIndexed, i, -1, name) != 1)
+            break;
+        name[kTextBuffer - 1] = '\0';
+        names.push_back(name);
+    }
+    if (static_cast<int32_t>(names.size()) == count)
+        return names;
+    names.clear();
+    const intptr_t current = dispatch(vst::effGetProgram);
+    for (int32_t i = 0; i < count; ++i) {
+        selectProgram(i);
+        names.push_back(text(vst::effGetProgramName));
+    }
+    selectProgram(current);
+    return names;
+}
+
+void CPluginInstance::selectProgram(intptr_t program)
+{
+    dispatch(vst::effBeginSetProgram);
+    dispatch(vst::effSetProgram, 0, program);
+    dispatch(vst::effEndSetProgram);
 }
 
 std::vector<uint8_t> CPluginInstance::getChunk(bool preset)

@@ -37,6 +37,9 @@ struct CHostState {
     std::vector<std::vector<uint8_t>> receivedSysex;
 };
 
+// A unique ID as its four characters ("Quor"); a dot for each that is not printable.
+std::string fourCCText(int32_t id);
+
 class CPluginLibrary {
 public:
     ~CPluginLibrary();
@@ -86,6 +89,10 @@ public:
     std::string parameterLabel(int32_t index) { return text(vst::effGetParamLabel, index); }
     std::string parameterDisplay(int32_t index) { return text(vst::effGetParamDisplay, index); }
 
+    // The names of all programs: by index, or where the plug-in cannot name them so, by switching
+    // to each program in turn; the current program is selected again afterwards.
+    std::vector<std::string> programNames();
+
     std::vector<uint8_t> getChunk(bool preset);
     intptr_t setChunk(const std::vector<uint8_t>& data, bool preset);
 
@@ -93,6 +100,7 @@ public:
 
 private:
     CPluginInstance() = default;
+    void selectProgram(intptr_t program);
 
     vst::AEffect* m_effect = nullptr;
     CHostState m_state;

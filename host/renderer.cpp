@@ -1,7 +1,5 @@
 #include "host/renderer.h"
 
-#include "host/fx_container.h"
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -60,7 +58,8 @@ public:
         SF_INFO info {};
         info.samplerate = static_cast<int>(rate);
         info.channels = 2;
-        info.format = SF_FORMAT_WAV | (pcm16 ? SF_FORMAT_PCM_16 : SF_FORMAT_FLOAT);
+        // Readers expect float samples in the extensible format chunk (sox warns about the plain one).
+        info.format = pcm16 ? SF_FORMAT_WAV | SF_FORMAT_PCM_16 : SF_FORMAT_WAVEX | SF_FORMAT_FLOAT;
         m_file = sf_open(path.c_str(), SFM_WRITE, &info);
         if (m_file && pcm16)
             sf_command(m_file, SFC_SET_CLIPPING, nullptr, SF_TRUE);
@@ -122,62 +121,33 @@ bool writeFile(const std::string& path, const std::vector<uint8_t>& data, std::s
     return true;
 }
 
-bool loadChunkInto(CPluginInstance& instance, const std::string& path, intptr_t& answer, std::string& error)
+bool songFits(const CMidiSong& song, const CRenderOptions& options, std::string& error)
 {
-    std::vector<uint8_t> data;
-    CChunkFile file;
-    if (!readFile(path, data, error) || !readChunkFile(data, file, error))
-        return false;
-    if (file.chunk.empty()) {
-        error = path + " holds no chunk";
-        return false;
-    }
-    // Many plug-ins answer 0 whatever they do with a chunk: only 0 with the state left as it was,
-    // though the chunk asked for another, is a refusal.
-    const std::vector<uint8_t> before = instance.getChunk(file.isProgram);
-    answer = instance.setChunk(file.chunk, file.isProgram);
-    if (answer == 0 && before != file.chunk && instance.getChunk(file.isProgram) == before) {
-        error = "the plug-in refused the chunk in " + path;
-        return false;
-    }
-    return true;
+    if (song.lengthSeconds <= options.maxSongSeconds)
+        return true;
+    error = "the song lasts " + secondsText(song.lengthSeconds) + ", longer than the limit of " +
+            secondsText(options.maxSongSeconds) + " (--max-length SECONDS raises it)";
+    return false;
 }
 
-bool renderSong(const std::string& pluginPath, const CMidiSong& song, const std::string& wavPath,
-                const CRenderOptions& options, CRenderResult& result, std::string& error)
+CHostState renderHostState(const CMidiSong& song, const CRenderOptions& options)
 {
-    if (song.lengthSeconds > options.maxSongSeconds) {
-        error = "the song lasts " + secondsText(song.lengthSeconds) + ", longer than the limit of " +
-                secondsText(options.maxSongSeconds) + " (--max-length SECONDS raises it)";
-        return false;
-    }
-    auto library = CPluginLibrary::open(pluginPath, error);
-    if (!library)
-        return false;
     CHostState state;
     state.sampleRate = options.sampleRate;
     state.blockSize = options.blockSize;
     state.tempo = options.tempo.value_or(song.tempoAt(0.0));
-    auto instance = CPluginInstance::create(*library, state, error);
-    if (!instance)
-        return false;
-    instance->start();
-    if (!options.chunkFile.empty()) {
-        intptr_t answer = 0;
-        if (!loadChunkInto(*instance, options.chunkFile, answer, error))
-            return false;
-    }
-    if (options.program)
-        instance->dispatch(vst::effSetProgram, 0, *options.program);
-    for (const auto& [index, value] : options.parameters)
-        instance->setParameter(index, value);
+    return state;
+}
 
+bool renderSong(CPluginInstance& instance, const CMidiSong& song, const std::string& wavPath,
+                const CRenderOptions& options, CRenderResult& result, std::string& error)
+{
     CWavWriter wav(wavPath, options.sampleRate, options.pcm16);
     if (!wav.ok()) {
         error = "cannot write " + wavPath + ": " + wav.reason();
         return false;
     }
-    const int outputs = std::max(instance->effect()->numOutputs, 0);
+    const int outputs = std::max(instance.effect()->numOutputs, 0);
     const int32_t block = options.blockSize;
     std::vector<std::vector<float>> buffers(static_cast<size_t>(outputs), std::vector<float>(static_cast<size_t>(block)));
     std::vector<float*> pointers;
@@ -200,10 +170,10 @@ bool renderSong(const std::string& pluginPath, const CMidiSong& song, const std:
             ++next;
         }
         if (!options.tempo)
-            instance->state().tempo = song.tempoAt(static_cast<double>(pos) / options.sampleRate);
+            instance.state().tempo = song.tempoAt(static_cast<double>(pos) / options.sampleRate);
         if (!messages.empty())
-            instance->sendMidi(messages);
-        instance->processReplacing(pointers.data(), n);
+            instance.sendMidi(messages);
+        instance.processReplacing(pointers.data(), n);
         for (int32_t i = 0; i < n; ++i) {
             float left = 0.0f, right = 0.0f;
             for (int c = 0; c < outputs; ++c)
@@ -229,7 +199,7 @@ bool renderSong(const std::string& pluginPath, const CMidiSong& song, const std:
     wav.finish();
     result.frames = total;
     result.rms = total > 0 ? std::sqrt(sumSquares / (2.0 * double(total))) : 0.0;
-    instance->dispatch(vst::effMainsChanged, 0, 0);
+    instance.dispatch(vst::effMainsChanged, 0, 0);
     return true;
 }
 

@@ -6,7 +6,6 @@
 
 #include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace qhost {
@@ -18,9 +17,6 @@ struct CRenderOptions {
     double sampleRate = 44100.0;
     int32_t blockSize = 512;
     std::optional<double> tempo;       // reported tempo; else the song's tempo map
-    std::optional<int32_t> program;
-    std::string chunkFile;
-    std::vector<std::pair<int32_t, float>> parameters;
     double tailSeconds = 2.0;
     double maxSongSeconds = kDefaultMaxSongSeconds;
     bool pcm16 = false;
@@ -34,12 +30,16 @@ struct CRenderResult {
     double rms = 0.0;
 };
 
-// Output pairs are summed into one stereo file. False with the reason in error.
-bool renderSong(const std::string& pluginPath, const CMidiSong& song, const std::string& wavPath,
-                const CRenderOptions& options, CRenderResult& result, std::string& error);
+// False with the reason when the song lasts longer than the options allow.
+bool songFits(const CMidiSong& song, const CRenderOptions& options, std::string& error);
 
-// Loads an .fxb/.fxp file or a bare chunk into the instance; false also when the plug-in refuses it.
-bool loadChunkInto(CPluginInstance& instance, const std::string& path, intptr_t& answer, std::string& error);
+// What the host tells the plug-in: rate, block size and the tempo at the start of the song.
+CHostState renderHostState(const CMidiSong& song, const CRenderOptions& options);
+
+// Plays the song through an instance created with renderHostState and started. Output pairs are
+// summed into one stereo file. False with the reason in error.
+bool renderSong(CPluginInstance& instance, const CMidiSong& song, const std::string& wavPath,
+                const CRenderOptions& options, CRenderResult& result, std::string& error);
 
 bool readFile(const std::string& path, std::vector<uint8_t>& data, std::string& error);
 bool writeFile(const std::string& path, const std::vector<uint8_t>& data, std::string& error);

@@ -13,7 +13,6 @@ namespace quorvix::platform {
 
 namespace {
 
-const char* const kAnswersVariable = "QUORVIX_DIALOG_ANSWERS";
 // More than any script needs; keeps a wrong path (a device, a huge file) from being read.
 constexpr off_t kMaxAnswersBytes = 1 << 20;
 
@@ -80,7 +79,7 @@ std::vector<std::string> linesOf(const std::string& text)
 
 std::optional<std::string> nextDialogAnswer()
 {
-    const char* path = std::getenv(kAnswersVariable);
+    const char* path = std::getenv(kDialogAnswersVariable);
     CFileVersion version;
     if (!path || !path[0] || !readVersion(path, version))
         return std::nullopt;

@@ -8,6 +8,9 @@
 
 namespace quorvix::platform {
 
+// The environment variable that names the answers file.
+inline constexpr const char* kDialogAnswersVariable = "QUORVIX_DIALOG_ANSWERS";
+
 // The next line of the answers file; nullopt without a file or when every line has been given.
 std::optional<std::string> nextDialogAnswer();
 

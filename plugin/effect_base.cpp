@@ -2,8 +2,11 @@
 
 #include "plugin/editor_base.h"
 
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <thread>
 
 namespace quorvix {
 
@@ -20,6 +23,45 @@ constexpr int32_t kProgramCategories = 1;
 static_assert(sizeof(CEditorRect) == sizeof(vst::ERect));
 static_assert(offsetof(CEditorRect, bottom) == offsetof(vst::ERect, bottom));
 static_assert(offsetof(CEditorRect, right) == offsetof(vst::ERect, right));
+
+// The way to the host closes when the library is torn down. A host that leaves with exit() while
+// its audio thread still runs keeps calling process, and its answers (the time information above
+// all) would come from objects the process has already destroyed. Plain atomics outlive every
+// destructor, so late calls still read them safely.
+std::atomic<bool> gHostClosed {false};
+std::atomic<int> gHostCallsInFlight {0};
+// A host call blocked on a thread that is itself exiting must not hold the exit up.
+constexpr auto kLongestTeardownWait = std::chrono::milliseconds(500);
+constexpr auto kTeardownPoll = std::chrono::milliseconds(1);
+
+// A library the host loaded late is torn down before the libraries the host started with.
+struct CLibraryTeardown {
+    ~CLibraryTeardown()
+    {
+        gHostClosed.store(true);
+        const auto deadline = std::chrono::steady_clock::now() + kLongestTeardownWait;
+        while (gHostCallsInFlight.load() > 0 && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(kTeardownPoll);
+    }
+} gLibraryTeardown;
+
+// One host call in flight. Counted before the check, so the teardown either sees the call or the
+// call sees the teardown.
+class CHostCall {
+public:
+    CHostCall()
+    {
+        gHostCallsInFlight.fetch_add(1);
+        m_open = !gHostClosed.load();
+    }
+    ~CHostCall() { gHostCallsInFlight.fetch_sub(1); }
+    CHostCall(const CHostCall&) = delete;
+    CHostCall& operator=(const CHostCall&) = delete;
+    bool open() const { return m_open; }
+
+private:
+    bool m_open = false;
+};
 
 // The interface is C: nothing may leave a forwarder as an exception.
 template <typename F, typename R>
@@ -387,7 +429,8 @@ bool CEffectBase::copyProgram(int32_t) { return false; }
 
 intptr_t CEffectBase::callHost(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt)
 {
-    return m_host ? m_host(&m_effect, opcode, index, value, ptr, opt) : 0;
+    const CHostCall call;
+    return m_host && call.open() ? m_host(&m_effect, opcode, index, value, ptr, opt) : 0;
 }
 
 intptr_t CEffectBase::hostVersion() { return callHost(vst::audioMasterVersion); }

@@ -5,11 +5,12 @@
 #include "engine/midi_event.h"
 #include "engine/timbre.h"
 #include "plugin/effect_base.h"
+#include "plugin/tuning_file_service.h"
 #include "presets/chunk.h"
+#include "presets/command_host.h"
 #include "presets/messages.h"
 #include "presets/program.h"
 #include "presets/settings.h"
-#include "tuning/tuning_files.h"
 
 #include <array>
 #include <atomic>
@@ -20,8 +21,6 @@
 
 namespace quorvix {
 
-constexpr int kTimbreCount = 4;
-constexpr int kProgramsPerBank = 64;
 constexpr float kDefaultSampleRate = 44100.0f;
 constexpr int kDefaultBlockSize = 1000;
 // Work buffers never grow beyond this; longer host blocks are rendered in pieces.
@@ -31,7 +30,10 @@ constexpr int kMaxEventsPerCall = 4096;
 constexpr float kMinSampleRate = 1000.0f;
 constexpr float kMaxSampleRate = 768000.0f;
 
-class CSynthPlugin : public CEffectBase {
+// The engine lock guards the timbres, the bank, the settings and the context. Every entry point
+// takes it for a short step of its own and never twice: members whose names end in Locked expect
+// their caller to hold it, every other member takes it itself where it needs it.
+class CSynthPlugin : public CEffectBase, public CCommandHost, private CTuningFileService::COwner {
 public:
     explicit CSynthPlugin(vst::HostCallback host);
     ~CSynthPlugin() override;
@@ -65,72 +67,93 @@ public:
     bool setChunkData(const void* data, int32_t size, bool applySettings, bool applyTunings, bool isPreset);
 
     bool monoTimbralMode() const { return m_monoTimbralMode; }
-    int selectedTimbre() const { return m_selectedTimbre; }
+    int selectedTimbre() const override { return m_selectedTimbre; }
     const CEngineContext& context() const { return m_context; }
     const CTimbre& timbre(int k) const { return m_timbres[k]; }
     const CTimbre& measuringTimbre() const { return m_measuringTimbre; }
 
 private:
+    // ---- editor commands (synth_plugin_commands.cpp): the actions take the engine lock, the
+    // read-backs run under the caller's.
+    ECommandChange selectTimbre(int timbre) override;
+    ECommandChange changeProgram(int program) override;
+    ECommandChange stepProgram(int step) override;
+    // Without auto-store it asks the user first, outside the lock, and never on the audio thread.
+    ECommandChange storePreset() override;
+    ECommandChange copyPreset() override;
+    ECommandChange pastePreset() override;
+    ECommandChange swapPreset() override;
+    ECommandChange initPreset() override;
+    ECommandChange setKnobMode(bool on) override;
+    // Sources 1 (load a file) and 3 (export) run the tuning-file service instead.
+    ECommandChange setTuningSource(int source) override;
+    ECommandChange setTuningBase(float semitones) override;
+    ECommandChange setOscOversampling(int setting) override;
+    ECommandChange setMonoTimbralSetting(bool on) override;
+    ECommandChange setAutoStore(bool on) override;
+    int currentProgram() const override { return m_curProgram; }
+    int bankSelector() const override { return m_bankSelector; }
+    bool knobMode() const override;
+    int tuningSource() const override { return m_context.tuningSource; }
+    float tuningBase() const override { return m_context.tuningBase; }
+    int oscOversampling() const override { return m_settings.oscOversampling; }
+    bool monoTimbralSetting() const override { return m_settings.monoTimbral; }
+    bool autoStoreSetting() const override { return m_settings.autoStore; }
+    CTuningCopies copyTunings() override;
+    void commitTunings(const CTuningCopies& copies, bool loaded) override;
+
+    // What the editor and the host are told after a command, outside the lock.
+    void followUp(ECommandChange change);
+    // The selected timbre into a bank program or the clipboard; other timbres on that program reload it.
+    void storeSelectedLocked(CProgram* target);
+    void storeSelectedToBankLocked();
+    // Before anything discards the selected timbre's edits: stores them when auto-store is on.
+    void autoStoreLocked();
+    void selectTimbreLocked(int timbre);
+    void changeSelectedProgramLocked(int program);
+
+    // ---- parameters and the editor (synth_plugin.cpp)
     struct CAddress {
         int timbre;
         int number;
     };
     CAddress decodeIndex(int32_t index) const;
-    int renderedTimbres() const { return m_monoTimbralMode ? 1 : kTimbreCount; }
+    // True when the parameter belongs to the selected timbre.
+    bool setTimbreParameter(int32_t index, float value);
+    void tellEditor(int32_t index, float value, bool selectedChanged);
+    void notifyEditor(int32_t index, float value);
+    void refreshEditorValues();
 
-    // What an editor command leaves to do once the engine lock is released.
-    enum class ECommand { NotACommand, Done, TimbreSelected, SoundChanged };
-    ECommand runCommand(int32_t index, float value);
-    ECommand swapWithClipboard();
-    void setTuningSource(int source);
-    // Sources 1 (load a file) and 3 (export): dialogs, then the files; true when it was one of them.
-    bool runTuningFileCommand(int source);
-    void loadTuningFile();
-    void exportTuning();
-    // The eight tunings, copied so that files are read and written outside the engine lock.
-    struct CTuningCopies {
-        std::array<CTuning, 2 * kTimbreCount> tunings;
-        int selected = 0;
-        CTuningSlots slots(int count);
-    };
-    CTuningCopies copyTunings();
+    // ---- chunks (synth_plugin_chunk.cpp)
+    CChunkHeader chunkHeaderLocked() const;
+    void applyChunkHeaderLocked(const CChunkHeader& header, bool applySettings, bool applyTunings);
+
+    // ---- audio (synth_plugin_audio.cpp)
+    int renderedTimbres() const { return m_monoTimbralMode ? 1 : kTimbreCount; }
+    void setSampleRateLocked(float rate);
+    void setBlockSizeLocked(int32_t frames);
+    void resetVoicesLocked();
+    void queryTempoLocked();
+    void resetTempoLocked();
+    void storeTempoLocked(float beatsPerSecond);
+    void render(float** outputs, int32_t frames, bool replacing);
     // Sends a timbre's tuning dump to the host as one system-exclusive event (audio thread).
     static void sendTuningDump(void* owner, const uint8_t* bytes, int size, int deltaFrames);
-    void followUp(ECommand command);
-    bool readCommand(int32_t index, float& value) const;
-    void setMonoTimbralSetting(bool on);
-    void selectTimbre(int timbre);
-    void changeSelectedProgram(int program);
-    // The selected timbre into a bank program or the clipboard; other timbres on that program reload it.
-    void storeSelected(CProgram* target);
-    void storeSelectedToBank();
-    // Before anything discards the selected timbre's edits: stores them when auto-store is on.
-    void autoStore();
-    void storePreset();
-    void refreshEditorValues();
-    CChunkHeader chunkHeader() const;
-    void applyChunkHeader(const CChunkHeader& header, bool applySettings, bool applyTunings);
-    void notifyEditor(int32_t index, float value);
 
-    void queryTempo();
-    void resetTempo();
-    void storeTempo(float beatsPerSecond);
-    void render(float** outputs, int32_t frames, bool replacing);
-
+    // ---- settings and messages (synth_plugin_settings.cpp)
     void loadSettings();
     void saveSettings();
-    void showMessage(EMessage message, const std::string& suffix = {});
     // Boxes never open under the engine lock or on the audio thread: they wait for the next other call.
     void queueMessage(EMessage message);
+    void showPendingMessages();
     void beforeDispatch() override;
     // Effect lines that parameter changes on the audio thread left short grow here.
     void prepareEffectStorage();
-    // Under the engine lock, where allocating is allowed.
-    void prepareTimbreEffects();
-    void showPendingMessages();
+    // Allocating is allowed here: never on the audio thread.
+    void prepareTimbreEffectsLocked();
     bool onAudioThread() const { return m_context.onAudioThread(); }
 
-    std::recursive_mutex m_engineLock;
+    std::mutex m_engineLock;
 
     int32_t m_bankSelector = 0;
     std::unique_ptr<CBank> m_bank;
@@ -143,6 +166,7 @@ private:
     CSettings m_settings;
     std::shared_ptr<CProgram> m_clipboard;
     CLanguages m_languages;
+    CTuningFileService m_tuningFiles {*this, m_languages};
 
     std::vector<uint8_t> m_chunk; // what getChunk handed out, valid until its next call
     std::unique_ptr<CMidiEvent[]> m_events;

@@ -1,6 +1,7 @@
 #include "presets/parameter_table.h"
 
 #include "dsp/level_curve.h"
+#include "engine/program_source.h"
 #include "engine/timbre.h"
 #include "presets/value_format.h"
 #include "presets/value_names.h"
@@ -8,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <functional>
 #include <map>
 
 namespace quorvix {
@@ -36,6 +38,8 @@ constexpr float kOversamplingOctaveScale = 10.0f;
 constexpr float kKeySlopeScale = 6.0f;
 constexpr float kKeySlopeDisplay = 1200.0f;
 constexpr float kTuningBaseRange = 4.0f;
+// Kick buttons act when their value falls below this: on the release of the button.
+constexpr float kKickThreshold = 0.5f;
 
 // ---- conversions ----------------------------------------------------------------------------
 
@@ -168,11 +172,61 @@ struct CTableBuilder {
         r.get = [read, toValue](const CTimbre& t) { return toValue(static_cast<T>(read(t.masterVoice()))); };
         r.display = [read, show](const CTimbre& t) { return show(static_cast<T>(read(t.masterVoice()))); };
     }
-    void valueless(int number, const char* name, const char* label, const char* display = "")
+    CParameterRecord& valueless(int number, const char* name, const char* label, const char* display = "")
     {
         CParameterRecord& r = add(number, name, label);
         r.get = [](const CTimbre&) { return 0.0f; };
         r.display = [display](const CTimbre&) { return std::string(display); };
+        return r;
+    }
+    // An editor command whose value of type T lives in the plug-in: read converts it back.
+    template <typename T, typename ToEngine, typename ToValue, typename Read>
+    CParameterRecord& answering(int number, const char* name, ToEngine toEngine, ToValue toValue, Read read)
+    {
+        CParameterRecord& r = valueless(number, name, "");
+        convertWith<T>(r, toEngine, toValue);
+        r.read = [number, read](const CCommandHost& host) {
+            return normalizedValue(number, static_cast<double>(std::invoke(read, host)));
+        };
+        return r;
+    }
+    // ... and that the plug-in acts on: run converts v and hands the value to the action.
+    template <typename T, typename ToEngine, typename ToValue, typename Act, typename Read>
+    void command(int number, const char* name, ToEngine toEngine, ToValue toValue, Act act, Read read)
+    {
+        CParameterRecord& r = answering<T>(number, name, toEngine, toValue, read);
+        r.run = [number, act](CCommandHost& host, float v) {
+            return std::invoke(act, host, static_cast<T>(engineValue(number, v)));
+        };
+    }
+    template <typename Act, typename Read>
+    void choice(int number, const char* name, int count, Act act, Read read)
+    {
+        command<int>(
+            number, name, [count](float v) { return listChoice(v, count); },
+            [count](int n) { return listValue(n, count); }, act, read);
+    }
+    template <typename Act, typename Read>
+    void onOff(int number, const char* name, Act act, Read read)
+    {
+        command<bool>(number, name, isOn, onValue, act, read);
+    }
+    // A kick button: the action runs when the value falls below the threshold; it reads 0.
+    template <typename Act>
+    void kick(int number, const char* name, Act act, const char* label = "", const char* display = "")
+    {
+        CParameterRecord& r = valueless(number, name, label, display);
+        r.run = [act](CCommandHost& host, float v) {
+            return v < kKickThreshold ? std::invoke(act, host) : ECommandChange::Nothing;
+        };
+        r.read = [](const CCommandHost&) { return 0.0f; };
+    }
+    // A command the editor handles alone; the plug-in only passes it on.
+    void passedOn(int number, const char* name)
+    {
+        CParameterRecord& r = valueless(number, name, "");
+        r.run = [](CCommandHost&, float) { return ECommandChange::Nothing; };
+        r.read = [](const CCommandHost&) { return 0.0f; };
     }
 };
 
@@ -521,32 +575,55 @@ void addTimbreSettings(CTableBuilder& b)
     quality.display = [](const CTimbre& t) { return std::string(t.settings().quality >= 2 ? "High" : "Normal"); };
 }
 
-void addReservedAndCommands(CTableBuilder& b)
+void addReserved(CTableBuilder& b)
 {
     for (int n = 67; n <= 95; ++n)
         b.valueless(n, "OSCMod Combiner", kError, kError);
     for (int n = 129; n <= 157; ++n)
         b.valueless(n, "FilterMod Combiner", kError, kError);
+}
+
+// Editor commands that only the editor uses.
+void addEditorCommands(CTableBuilder& b)
+{
     static const std::pair<int, const char*> kCommands[] = {
-        {1000, "Update Controls"},     {1001, "OSCMod LEnv 1"},      {1002, "OSCMod LEnv 2"},
-        {1003, "FilterMod LEnv 1"},    {1004, "FilterMod LEnv 2"},   {1005, "ADSR LEnv"},
-        {1006, "Channel"},             {1007, "Program"},            {1008, "Program -1"},
-        {1009, "Program +1"},          {1012, "Copy Preset"},        {1013, "Paste Preset"},
-        {1014, "Swap Preset"},         {1015, "Init Preset"},        {1016, "LoadBankSelector"},
-        {1017, "KnobMode"},            {1018, "TuningSource"},       {1020, "TuningBase"},
-        {1021, "OSC-Oversampling"},    {1022, "Mono Timbral Mode"},  {1023, "AutoStorePresetChanges"},
-        {1024, "NaviButton Overview"}, {1025, "NaviButton OSC"},     {1026, "NaviButton OSCMod"},
-        {1027, "NaviButton WaveShaper"}, {1028, "NaviButton Filter"}, {1029, "NaviButton FilterMod"},
-        {1030, "NaviButton Envelope"}, {1031, "NaviButton Misc"},    {1032, "SkinSelector"},
-        {1033, "LogoAboutBox"},
+        {1001, "OSCMod LEnv 1"},         {1002, "OSCMod LEnv 2"},      {1003, "FilterMod LEnv 1"},
+        {1004, "FilterMod LEnv 2"},      {1005, "ADSR LEnv"},          {1024, "NaviButton Overview"},
+        {1025, "NaviButton OSC"},        {1026, "NaviButton OSCMod"},  {1027, "NaviButton WaveShaper"},
+        {1028, "NaviButton Filter"},     {1029, "NaviButton FilterMod"}, {1030, "NaviButton Envelope"},
+        {1031, "NaviButton Misc"},       {1032, "SkinSelector"},       {1033, "LogoAboutBox"},
     };
     for (const auto& [number, name] : kCommands)
         b.valueless(number, name, kNoLabel);
+}
+
+// Editor commands that the plug-in acts on or answers.
+void addPluginCommands(CTableBuilder& b)
+{
+    using H = CCommandHost;
+    b.passedOn(cmd::UpdateControls, "Update Controls");
+    b.choice(cmd::Channel, "Channel", kTimbreCount, &H::selectTimbre, &H::selectedTimbre);
+    b.choice(cmd::Program, "Program", kProgramCount, &H::changeProgram, &H::currentProgram);
+    b.kick(cmd::ProgramMinus, "Program -1", [](H& host) { return host.stepProgram(-1); });
+    b.kick(cmd::ProgramPlus, "Program +1", [](H& host) { return host.stepProgram(1); });
+    b.kick(cmd::StorePreset, "Store Preset", &H::storePreset, "KickButton", "Kickbutton");
+    b.kick(cmd::CopyPreset, "Copy Preset", &H::copyPreset);
+    b.kick(cmd::PastePreset, "Paste Preset", &H::pastePreset);
+    b.kick(cmd::SwapPreset, "Swap Preset", &H::swapPreset);
+    b.kick(cmd::InitPreset, "Init Preset", &H::initPreset);
+    b.answering<int>(
+        cmd::LoadBankSelector, "LoadBankSelector", [](float v) { return listChoice(v, kBankSelectorCount); },
+        [](int n) { return listValue(n, kBankSelectorCount); }, &H::bankSelector);
+    b.onOff(cmd::KnobMode, "KnobMode", &H::setKnobMode, &H::knobMode);
+    b.choice(cmd::TuningSource, "TuningSource", kTuningSourceCount, &H::setTuningSource, &H::tuningSource);
     // Semitones added to every key, -2..2.
-    convertWith<float>(
-        b.records[cmd::TuningBase], [](float v) { return (v - 0.5f) * kTuningBaseRange; },
-        [](float x) { return x / kTuningBaseRange + 0.5f; });
-    b.valueless(cmd::StorePreset, "Store Preset", "KickButton", "Kickbutton");
+    b.command<float>(
+        cmd::TuningBase, "TuningBase", [](float v) { return (v - 0.5f) * kTuningBaseRange; },
+        [](float x) { return x / kTuningBaseRange + 0.5f; }, &H::setTuningBase, &H::tuningBase);
+    b.choice(cmd::OscOversampling, "OSC-Oversampling", kOscOversamplingChoices, &H::setOscOversampling,
+             &H::oscOversampling);
+    b.onOff(cmd::MonoTimbralMode, "Mono Timbral Mode", &H::setMonoTimbralSetting, &H::monoTimbralSetting);
+    b.onOff(cmd::AutoStorePresetChanges, "AutoStorePresetChanges", &H::setAutoStore, &H::autoStoreSetting);
 }
 
 class CTable {
@@ -562,7 +639,9 @@ public:
         addLevels(b);
         addEffects(b);
         addTimbreSettings(b);
-        addReservedAndCommands(b);
+        addReserved(b);
+        addEditorCommands(b);
+        addPluginCommands(b);
         m_unknown.display = [](const CTimbre&) { return std::string(kError); };
         m_unknown.get = [](const CTimbre&) { return 0.0f; };
         for (auto& [number, record] : b.records)
@@ -605,6 +684,11 @@ int resolveParameterNumber(int number)
 }
 
 const CParameterRecord& parameterRecord(int number) { return gTable.record(number); }
+
+const CParameterRecord* commandRecord(int index)
+{
+    return index >= kFirstCommand && index <= kLastCommand ? &gTable.record(index) : nullptr;
+}
 
 void setParameterValue(CTimbre& timbre, int number, float value)
 {

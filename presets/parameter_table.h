@@ -2,6 +2,8 @@
 // becomes the engine value, is read back from it and is shown.
 #pragma once
 
+#include "presets/command_host.h"
+
 #include <functional>
 #include <string>
 
@@ -65,6 +67,10 @@ struct CParameterRecord {
     std::function<double(float)> toEngine;
     std::function<float(double)> toValue;
     CEngineRange range; // what 0 and 1 give
+    // Editor commands that the plug-in acts on: the action (v already within 0..1) and the value
+    // read back; empty for every other number.
+    std::function<ECommandChange(CCommandHost&, float)> run;
+    std::function<float(const CCommandHost&)> read;
 };
 
 // number is a resolved parameter number; NaN is ignored and values outside 0..1 are the nearest end.
@@ -80,6 +86,9 @@ int resolveParameterNumber(int number);
 
 // The record of a resolved number; numbers without a parameter have the "UNKNOWN" record.
 const CParameterRecord& parameterRecord(int number);
+
+// The record of an editor command (an index from 1000 to 1033); null for every other index.
+const CParameterRecord* commandRecord(int index);
 
 // The engine value of a normalized value (0..1), and the normalized value of an engine value;
 // 0 for numbers without a value.

@@ -12,6 +12,8 @@
 #define STBI_ONLY_BMP
 #define STBI_NO_LINEAR
 #define STBI_NO_HDR
+// No skin bitmap is larger; a hostile header cannot make the reader allocate gigabytes.
+#define STBI_MAX_DIMENSIONS 8192
 #include <stb/stb_image.h>
 #pragma GCC diagnostic pop
 

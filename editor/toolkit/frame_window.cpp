@@ -8,6 +8,7 @@
 #include <poll.h>
 
 #include <algorithm>
+#include <atomic>
 #include <climits>
 #include <cstdlib>
 
@@ -15,40 +16,58 @@ namespace quorvix {
 
 namespace {
 
-// Errors of our own connection (a host that destroyed its window before closing the editor) must
-// not reach the host's handler, which may end the process. Others go on to it.
+// Errors of our own connection (a host that destroyed its window while the editor opens or runs)
+// must not reach the host's handler, which may end the process. Others go on to it. Traps nest:
+// the outermost one installs the handler, each reports only the errors raised in its own scope.
 thread_local Display* tTrappedDisplay = nullptr;
-thread_local bool tTrappedError = false;
-thread_local XErrorHandler tPreviousHandler = nullptr;
+thread_local int tTrapDepth = 0;
+thread_local unsigned tTrappedErrors = 0;
+// The handler is one per process, so the one it replaced is too.
+std::atomic<XErrorHandler> gPreviousHandler {nullptr};
 
 int trapError(Display* display, XErrorEvent* error)
 {
     if (display == tTrappedDisplay) {
-        tTrappedError = true;
+        ++tTrappedErrors;
         return 0;
     }
-    return tPreviousHandler ? tPreviousHandler(display, error) : 0;
+    const XErrorHandler previous = gPreviousHandler.load();
+    return previous ? previous(display, error) : 0;
 }
 
 class CErrorTrap {
 public:
-    explicit CErrorTrap(Display* display)
+    // With `syncAtEnd`, errors of requests sent in the scope are read before it ends; without,
+    // the next trapped read catches them.
+    explicit CErrorTrap(Display* display, bool syncAtEnd = true)
+        : m_display(display), m_syncAtEnd(syncAtEnd), m_errorsBefore(tTrappedErrors)
     {
-        tTrappedDisplay = display;
-        tTrappedError = false;
-        tPreviousHandler = XSetErrorHandler(trapError);
+        if (tTrapDepth++ == 0) {
+            tTrappedDisplay = display;
+            gPreviousHandler = XSetErrorHandler(trapError);
+        }
     }
     ~CErrorTrap()
     {
-        XSync(tTrappedDisplay, False);
-        XSetErrorHandler(tPreviousHandler);
-        tTrappedDisplay = nullptr;
+        if (m_syncAtEnd)
+            XSync(m_display, False);
+        if (--tTrapDepth == 0) {
+            XSetErrorHandler(gPreviousHandler.load());
+            tTrappedDisplay = nullptr;
+        }
     }
+    CErrorTrap(const CErrorTrap&) = delete;
+    CErrorTrap& operator=(const CErrorTrap&) = delete;
     bool failed()
     {
-        XSync(tTrappedDisplay, False);
-        return tTrappedError;
+        XSync(m_display, False);
+        return tTrappedErrors != m_errorsBefore;
     }
+
+private:
+    Display* m_display;
+    bool m_syncAtEnd;
+    unsigned m_errorsBefore;
 };
 
 constexpr long kEventMask = ExposureMask | ButtonPressMask | ButtonReleaseMask | ButtonMotionMask | KeyPressMask |
@@ -144,22 +163,26 @@ CFrameWindow::CFrameWindow(Window parent, int width, int height, CWindowEvents& 
     m_display = XOpenDisplay(nullptr);
     if (!m_display)
         return;
-    {
-        CErrorTrap trap(m_display);
-        XSetWindowAttributes attributes {};
-        attributes.background_pixel = kWindowBackground;
-        attributes.event_mask = kEventMask;
-        attributes.cursor = None;
-        m_window = XCreateWindow(m_display, parent, 0, 0, static_cast<unsigned>(std::max(width, 1)),
-                                 static_cast<unsigned>(std::max(height, 1)), 0, CopyFromParent, InputOutput,
-                                 CopyFromParent, CWBackPixel | CWEventMask | CWCursor, &attributes);
-        if (trap.failed())
-            m_window = 0;
-    }
-    if (!m_window) {
+    if (!openWindow(parent, width, height)) {
         XCloseDisplay(m_display);
         m_display = nullptr;
-        return;
+    }
+}
+
+bool CFrameWindow::openWindow(Window parent, int width, int height)
+{
+    // The whole set-up runs under one trap: a host may destroy its window before we map ours.
+    CErrorTrap trap(m_display);
+    XSetWindowAttributes attributes {};
+    attributes.background_pixel = kWindowBackground;
+    attributes.event_mask = kEventMask;
+    attributes.cursor = None;
+    m_window = XCreateWindow(m_display, parent, 0, 0, static_cast<unsigned>(std::max(width, 1)),
+                             static_cast<unsigned>(std::max(height, 1)), 0, CopyFromParent, InputOutput,
+                             CopyFromParent, CWBackPixel | CWEventMask | CWCursor, &attributes);
+    if (trap.failed()) {
+        m_window = 0;
+        return false;
     }
     XStoreName(m_display, m_window, "Window");
     const Atom version = kDndVersion;
@@ -169,13 +192,22 @@ CFrameWindow::CFrameWindow(Window parent, int width, int height, CWindowEvents& 
     XGetWindowAttributes(m_display, m_window, &info);
     m_surface = cairo_xlib_surface_create(m_display, m_window, info.visual, std::max(width, 1), std::max(height, 1));
     XMapWindow(m_display, m_window);
-    XFlush(m_display);
+    return true;
 }
 
 CFrameWindow::~CFrameWindow()
 {
     if (!m_display)
         return;
+    {
+        CErrorTrap trap(m_display);
+        closeWindow();
+    }
+    XCloseDisplay(m_display);
+}
+
+void CFrameWindow::closeWindow()
+{
     returnKeyboardFocus();
     if (m_surface) {
         cairo_surface_finish(m_surface);
@@ -188,15 +220,15 @@ CFrameWindow::~CFrameWindow()
         if (event.type == DestroyNotify && event.xdestroywindow.window == m_window)
             m_window = 0;
     }
-    if (m_window) {
-        CErrorTrap trap(m_display);
+    if (m_window)
         XDestroyWindow(m_display, m_window);
-    }
-    XCloseDisplay(m_display);
 }
 
 void CFrameWindow::pumpEvents(bool dropInput)
 {
+    if (!m_display)
+        return;
+    CErrorTrap trap(m_display, false);
     while (m_display && XPending(m_display) > 0) {
         XEvent event;
         XNextEvent(m_display, &event);

@@ -71,6 +71,10 @@ public:
     static CKeyEvent translateKey(XKeyEvent& event);
 
 private:
+    // Creates and maps the window; false when the parent is not (or no longer) there.
+    bool openWindow(Window parent, int width, int height);
+    // Gives back the focus, frees the surface and destroys the window unless the host did.
+    void closeWindow();
     void handle(XEvent& event, bool dropInput);
     void handleDndMessage(const XClientMessageEvent& message);
     void handleSelection(const XSelectionEvent& selection);

@@ -98,24 +98,28 @@ TEST_F(TimbreMidiTest, QuickFadeLengthIsTheMonoVoicesEnvelope)
 TEST_F(TimbreMidiTest, SamePositionMonoNotesAreSpread)
 {
     send({midi(10, 0x91, 60, 100), midi(10, 0x91, 64, 100)});
-    const std::vector<CCmd> expected = {{command::Stop, 0, -1},
-                                        {command::FirstKey, -kFade, -1},
-                                        {command::NoteOn, -kFade, 60},
-                                        {command::LegatoNote, -kFade - 1, 64},
-                                        end};
-    EXPECT_EQ(queue(0), expected) << "within the first N samples the note starts at N; the second is one later";
+    const std::vector<CCmd> expected = {
+        {command::FirstKey, -10, -1}, {command::NoteOn, -10, 60}, {command::LegatoNote, -11, 64}, end};
+    EXPECT_EQ(queue(0), expected) << "a silent voice takes the note at once; the second is one later";
     EXPECT_EQ(timbre.voice(0).key(), 64);
-    EXPECT_EQ(queue(5), (std::vector<CCmd> {{command::FirstKey, -kFade, -1}, end}));
+    EXPECT_EQ(queue(5), (std::vector<CCmd> {{command::FirstKey, -10, -1}, end}));
     EXPECT_EQ(timbre.noteCounter(), 1) << "a legato note does not count";
 }
 
-TEST_F(TimbreMidiTest, LateMonoNoteStartsAtItsPosition)
+// A sounding mono voice fades first: within the first N samples of a block the note waits for it.
+TEST_F(TimbreMidiTest, MonoNotesFadeOnlyASoundingVoice)
 {
     send({midi(300, 0x91, 60, 100)});
-    EXPECT_EQ(queue(0), (std::vector<CCmd> {{command::Stop, -300 + kFade, -1},
-                                            {command::FirstKey, -300, -1},
-                                            {command::NoteOn, -300, 60},
-                                            end}));
+    EXPECT_EQ(queue(0), (std::vector<CCmd> {{command::FirstKey, -300, -1}, {command::NoteOn, -300, 60}, end}));
+    timbre.voice(0).queue().reset(); // the note was released and rings on
+    timbre.voice(0).queue().pushFront(CVoiceCommand {command::NoteOff, 0, 60, 0, 0.0f, 0.0f, 0.0f, 1.0f, 400});
+    timbre.voice(0).setKey(-1);
+    send({midi(10, 0x91, 62, 100)});
+    EXPECT_EQ(queue(0), (std::vector<CCmd> {{command::NoteOff, 400, 60},
+                                            {command::Stop, 0, -1},
+                                            {command::NoteOn, -kFade, 62},
+                                            end}))
+        << "a released note still sounding fades out first";
 }
 
 TEST_F(TimbreMidiTest, NoteOffBeforeNoteOnAtOnePosition)

@@ -22,6 +22,7 @@ TEST(FxContainer, BankKeepsItsChunkAtOffset160)
     CChunkFile read;
     std::string error;
     ASSERT_TRUE(readChunkFile(bytes, read, error)) << error;
+    EXPECT_TRUE(read.inContainer);
     EXPECT_FALSE(read.isProgram);
     EXPECT_EQ(read.pluginId, 0x51756F72);
     EXPECT_EQ(read.programCount, 64);
@@ -47,6 +48,7 @@ TEST(FxContainer, BareChunksAndBrokenFiles)
     CChunkFile read;
     std::string error;
     ASSERT_TRUE(readChunkFile({7, 7, 7}, read, error));
+    EXPECT_FALSE(read.inContainer) << "a bare chunk names no plug-in";
     EXPECT_EQ(read.chunk, (std::vector<uint8_t> {7, 7, 7}));
 
     CChunkFile bank;

@@ -35,6 +35,8 @@ TEST_F(PluginTest, NamesCarryTheTimbrePrefix)
         {20, "Main Vol."},       {220, "T1|Main Vol."}, {250, "T1|OSC 3&12 Mix"}, {427, "T2|OSC1Pulse"},
         {908, "T4|FiltFreq"},    {108, "FiltFreq"},     {0, "OSC1Pulse"},         {24, "Quality"},
         {267, "T1|OSCMod Combiner"}, {199, "UNKNOWN"},     {865, "T4|Mod1DelayModus"},
+        {1000, "Update Controls"},   {1006, "Channel"},     {1010, "Store Preset"},   {1019, "UNKNOWN"},
+        {1023, "AutoStorePresetChanges"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(plugin().parameterName(c.index), c.name) << c.index;

@@ -15,6 +15,7 @@ constexpr int32_t kProgramPlus = 1009;
 constexpr int32_t kStore = 1010;
 constexpr int32_t kCopy = 1012;
 constexpr int32_t kPaste = 1013;
+constexpr int32_t kSwap = 1014;
 constexpr int32_t kClear = 1015;
 constexpr int32_t kAutoStore = 1023;
 
@@ -75,6 +76,12 @@ TEST_F(ProgramTest, ClipboardCommands)
     kick(kClear);
     kick(kPaste);
     EXPECT_NEAR(plugin().getParameter(kCutoff), kInitCutoff, 0.01f) << "Clear then Paste resets to Init";
+
+    plugin().setParameter(kCutoff, kEdited);
+    kick(kSwap); // the timbre takes the clipboard's Init, the clipboard the edit
+    EXPECT_NEAR(plugin().getParameter(kCutoff), kInitCutoff, 0.01f);
+    kick(kSwap);
+    EXPECT_FLOAT_EQ(plugin().getParameter(kCutoff), kEdited) << "a second swap brings the edit back";
 }
 
 TEST_F(ProgramTest, NamesAndWrapping)

@@ -101,5 +101,50 @@ TEST_F(SoundTest, AutomatedDelayTimesEchoInAOneThreadHost)
     }
 }
 
+// Notes keep their times whatever blocks the host cuts: right after a reset and later, poly and mono.
+TEST_F(PluginTest, NoteTimesDoNotDependOnTheBlockSize)
+{
+    struct CTimed {
+        int frame;
+        std::vector<uint8_t> bytes;
+    };
+    const std::vector<CTimed> song = {
+        {441, {0x90, 60, 100}}, {441, {0x90, 64, 100}}, {441, {0x90, 67, 100}}, // a chord at 10 ms
+        {500, {0x91, 48, 90}},                                                // the first mono note
+        {20000, {0x80, 60, 0}}, {20000, {0x80, 64, 0}}, {20000, {0x80, 67, 0}}, {20500, {0x81, 48, 0}},
+        {40000, {0x90, 62, 100}}, {40003, {0x90, 65, 100}}, {40007, {0x91, 50, 80}}, // later, silent voices
+        {60000, {0x80, 62, 0}}, {60000, {0x80, 65, 0}}, {60001, {0x81, 50, 0}},
+    };
+    constexpr int kFrames = 70000;
+    auto render = [&](int block) {
+        closePlugin();
+        std::vector<float> out;
+        std::vector<float> left(static_cast<size_t>(block)), right(static_cast<size_t>(block));
+        float* outputs[2] = {left.data(), right.data()};
+        for (int start = 0; start < kFrames; start += block) {
+            std::vector<qhost::CMidiMessage> events;
+            for (const CTimed& e : song)
+                if (e.frame >= start && e.frame < start + block)
+                    events.push_back({e.frame - start, e.bytes});
+            if (!events.empty())
+                plugin().sendMidi(events);
+            plugin().processReplacing(outputs, block);
+            out.insert(out.end(), left.begin(), left.end());
+        }
+        out.resize(kFrames);
+        return out;
+    };
+    const std::vector<float> reference = render(512);
+    float peak = 0.0f;
+    for (float x : reference)
+        peak = std::max(peak, std::fabs(x));
+    ASSERT_GT(peak, 0.01f);
+    for (int block : {1, 17, 64, 4096}) {
+        const std::vector<float> other = render(block);
+        for (size_t i = 0; i < reference.size(); ++i)
+            ASSERT_EQ(other[i], reference[i]) << "blocks of " << block << ", first difference at frame " << i;
+    }
+}
+
 } // namespace
 } // namespace qtest

@@ -299,6 +299,19 @@ TEST(Chunk, OlderRecordVersions)
     EXPECT_EQ(untouched.name, "Sound 1");
 }
 
+// A record before version 6 whose filter parameter is above -1 converts to a value below 0, which
+// the program's check brings back within the parameter's range.
+TEST(Chunk, OlderFilterParametersStayWithinTheirRange)
+{
+    for (int version : {0, 5}) {
+        COldRecord r;
+        r.version = version; // its filter parameter is 0
+        const CProgram p = readOne(r.bytes());
+        EXPECT_GE(p.filter.parameter, 0.0f) << "version " << version;
+        EXPECT_LE(p.filter.parameter, 1.0f) << "version " << version;
+    }
+}
+
 TEST(Chunk, OldBlocks)
 {
     // Oscillator block version 0: the old feedback wave 36 is 53 now.
