@@ -6,8 +6,6 @@ namespace quorvix {
 
 // The timbres that "Channel" chooses from.
 constexpr int kTimbreCount = 4;
-// Factory banks that "LoadBankSelector" chooses from.
-constexpr int kBankSelectorCount = 10;
 // "OSC-Oversampling": off, each program's own mode, on wherever a program allows it.
 constexpr int kOscOversamplingChoices = 3;
 

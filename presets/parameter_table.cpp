@@ -3,6 +3,7 @@
 #include "dsp/level_curve.h"
 #include "engine/program_source.h"
 #include "engine/timbre.h"
+#include "presets/factory_bank.h"
 #include "presets/value_format.h"
 #include "presets/value_names.h"
 
