@@ -254,6 +254,8 @@ intptr_t CEffectBase::dispatch(int32_t opcode, int32_t index, intptr_t value, vo
         return 1;
     case effGetOutputProperties:
         return getOutputProperties(index, ptr);
+    case effGetParameterProperties:
+        return ptr && getParameterProperties(index, *static_cast<vst::VstParameterProperties*>(ptr)) ? 1 : 0;
     case effGetPlugCategory:
         return (m_effect.flags & effFlagsIsSynth) ? kPlugCategSynth : kPlugCategUnknown;
     case effSetBlockSizeAndSampleRate:

@@ -62,6 +62,7 @@ public:
     virtual int32_t processEvents(const vst::VstEvents* events);
     virtual bool getProgramNameIndexed(int32_t category, int32_t index, char* text);
     virtual bool copyProgram(int32_t destination);
+    virtual bool getParameterProperties(int32_t, vst::VstParameterProperties&) { return false; }
 
     // Setup: each writes one AEffect field or flag.
     void setUniqueID(int32_t id) { m_effect.uniqueID = id; }

@@ -3,6 +3,7 @@
 #include "dsp/runtime_rand.h"
 #include "plugin/editor_base.h"
 #include "plugin/editor_factory.h"
+#include "plugin/parameter_properties.h"
 #include "plugin/user_messages.h"
 #include "presets/parameter_table.h"
 
@@ -187,19 +188,17 @@ void CSynthPlugin::automateParameter(int32_t index, float value)
 
 void CSynthPlugin::getParameterName(int32_t index, char* text)
 {
-    std::lock_guard lock(m_engineLock);
-    const CAddress address = decodeIndex(index);
-    std::string name;
-    if (index >= kParametersPerTimbre && index < kHostParameterCount)
-        name = "T" + std::to_string(address.timbre + 1) + "|";
-    name += parameterRecord(address.number).name;
-    copyToHost(text, name, kTextCapacity);
+    copyToHost(text, hostParameterName(index, decodeIndex(index).number), kTextCapacity);
 }
 
 void CSynthPlugin::getParameterLabel(int32_t index, char* text)
 {
-    std::lock_guard lock(m_engineLock);
-    copyToHost(text, parameterRecord(decodeIndex(index).number).label, kTextCapacity);
+    copyToHost(text, hostUnitLabel(parameterRecord(decodeIndex(index).number).label), kTextCapacity);
+}
+
+bool CSynthPlugin::getParameterProperties(int32_t index, vst::VstParameterProperties& properties)
+{
+    return parameterProperties(index, decodeIndex(index).number, properties);
 }
 
 void CSynthPlugin::getParameterDisplay(int32_t index, char* text)

@@ -53,6 +53,7 @@ public:
     void getParameterLabel(int32_t index, char* text) override;
     void getParameterDisplay(int32_t index, char* text) override;
     void getParameterName(int32_t index, char* text) override;
+    bool getParameterProperties(int32_t index, vst::VstParameterProperties& properties) override;
     void setSampleRate(float rate) override;
     void setBlockSize(int32_t frames) override;
     void suspend() override;

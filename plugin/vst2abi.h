@@ -205,6 +205,7 @@ constexpr size_t kVstMaxVendorStrLen = 64;
 constexpr size_t kVstMaxProductStrLen = 64;
 constexpr size_t kVstMaxLabelLen = 64;
 constexpr size_t kVstMaxShortLabelLen = 8;
+constexpr size_t kVstMaxCategLabelLen = 24;
 
 enum EventType : int32_t {
     kVstMidiType = 1,
@@ -304,6 +305,36 @@ struct VstPinProperties {
     char future[48];
 };
 static_assert(sizeof(VstPinProperties) == 128);
+
+enum ParameterFlags : int32_t {
+    kVstParameterIsSwitch = 1,
+    kVstParameterUsesIntegerMinMax = 2,
+    kVstParameterUsesFloatStep = 4,
+    kVstParameterUsesIntStep = 8,
+    kVstParameterSupportsDisplayIndex = 16,
+    kVstParameterSupportsDisplayCategory = 32,
+    kVstParameterCanRamp = 64,
+};
+
+struct VstParameterProperties {
+    float stepFloat;
+    float smallStepFloat;
+    float largeStepFloat;
+    char label[kVstMaxLabelLen];
+    int32_t flags;
+    int32_t minInteger;
+    int32_t maxInteger;
+    int32_t stepInteger;
+    int32_t largeStepInteger;
+    char shortLabel[kVstMaxShortLabelLen];
+    int16_t displayIndex;
+    int16_t category;
+    int16_t numParametersInCategory;
+    int16_t reserved;
+    char categoryLabel[kVstMaxCategLabelLen];
+    char future[16];
+};
+static_assert(sizeof(VstParameterProperties) == 152);
 
 struct VstKeyCode {
     int32_t character;

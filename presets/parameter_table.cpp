@@ -11,6 +11,7 @@
 #include <array>
 #include <cmath>
 #include <functional>
+#include <type_traits>
 #include <map>
 
 namespace quorvix {
@@ -98,6 +99,9 @@ void convertWith(CParameterRecord& r, ToEngine toEngine, ToValue toValue)
         return static_cast<float>(toValue(static_cast<T>(std::clamp(x, range.low, range.high))));
     };
     r.range = range;
+    r.kind = std::is_same_v<T, bool> ? EValueKind::Switch
+             : std::is_integral_v<T> ? EValueKind::Integer
+                                     : EValueKind::Continuous;
 }
 
 // Groups of voice values without rules of their own, set as a whole.
@@ -424,6 +428,7 @@ void addShaper(CTableBuilder& b)
     };
     limiter.get = [](const CTimbre& t) { return onValue(master(t).shaper.limiter); };
     limiter.display = [](const CTimbre& t) { return std::string(onText(master(t).shaper.limiter)); };
+    limiter.kind = EValueKind::Switch;
 
     b.block<float>(
         104, "ShapeMix", kPercent, same, same, [](CVoice& v, float x) { v.setShaperMix(x); },
@@ -569,11 +574,14 @@ void addTimbreSettings(CTableBuilder& b)
     polyphony.set = [](CTimbre& t, float v) { t.setPolyphony(quantizeChoice(v, 0, kMaxPolyphony)); };
     polyphony.get = [](const CTimbre& t) { return choiceToValue(t.settings().polyphony, 0, kMaxPolyphony); };
     polyphony.display = [](const CTimbre& t) { return formatInteger(t.settings().polyphony); };
+    polyphony.range = {0.0, static_cast<double>(kMaxPolyphony)};
+    polyphony.kind = EValueKind::Integer;
 
     CParameterRecord& quality = b.add(cmd::Quality, "Quality", kBlank);
     quality.set = [](CTimbre& t, float v) { t.setQuality(v < 0.5f ? 1 : 4); };
     quality.get = [](const CTimbre& t) { return t.settings().quality >= 2 ? 1.0f : 0.0f; };
     quality.display = [](const CTimbre& t) { return std::string(t.settings().quality >= 2 ? "High" : "Normal"); };
+    quality.kind = EValueKind::Switch;
 }
 
 void addReserved(CTableBuilder& b)
@@ -685,6 +693,37 @@ int resolveParameterNumber(int number)
 }
 
 const CParameterRecord& parameterRecord(int number) { return gTable.record(number); }
+
+EParameterSection parameterSection(int number)
+{
+    // The first number of each section after the oscillators, in the order of the numbers.
+    struct CStart {
+        int first;
+        EParameterSection section;
+    };
+    static constexpr CStart kStarts[] = {
+        {53, EParameterSection::OscillatorModulation}, {96, EParameterSection::Shaper},
+        {105, EParameterSection::Filter},              {115, EParameterSection::FilterModulation},
+        {158, EParameterSection::VolumeAndEffects},    {185, EParameterSection::Misc},
+    };
+    constexpr int kOversamplingOctaves = 186;
+    number = resolveParameterNumber(number);
+    if (number == kOversamplingOctaves)
+        return EParameterSection::Oscillators;
+    EParameterSection section = EParameterSection::Oscillators;
+    for (const CStart& start : kStarts)
+        if (number >= start.first)
+            section = start.section;
+    return section;
+}
+
+const char* sectionName(EParameterSection section)
+{
+    static const char* const kNames[kParameterSectionCount] = {
+        "Oscillators", "Oscillator modulation", "Shaper", "Filter", "Filter modulation", "Volume and effects", "Misc",
+    };
+    return kNames[static_cast<int>(section)];
+}
 
 const CParameterRecord* commandRecord(int index)
 {

@@ -54,6 +54,21 @@ struct CEngineRange {
     double high = 0.0;
 };
 
+// How a host may present a value: as a switch, as whole numbers over the engine range, or continuous.
+enum class EValueKind { Continuous, Switch, Integer };
+
+// The parts of a sound that hosts may group parameters by.
+enum class EParameterSection {
+    Oscillators,
+    OscillatorModulation,
+    Shaper,
+    Filter,
+    FilterModulation,
+    VolumeAndEffects,
+    Misc,
+};
+constexpr int kParameterSectionCount = 7;
+
 // What a parameter does to a timbre. A record without set carries no value of its own:
 // setting is ignored and it reads 0.
 struct CParameterRecord {
@@ -67,6 +82,7 @@ struct CParameterRecord {
     std::function<double(float)> toEngine;
     std::function<float(double)> toValue;
     CEngineRange range; // what 0 and 1 give
+    EValueKind kind = EValueKind::Continuous;
     // Editor commands that the plug-in acts on: the action (v already within 0..1) and the value
     // read back; empty for every other number.
     std::function<ECommandChange(CCommandHost&, float)> run;
@@ -86,6 +102,10 @@ int resolveParameterNumber(int number);
 
 // The record of a resolved number; numbers without a parameter have the "UNKNOWN" record.
 const CParameterRecord& parameterRecord(int number);
+
+// The section of a resolved number; aliases take their target's.
+EParameterSection parameterSection(int number);
+const char* sectionName(EParameterSection section);
 
 // The record of an editor command (an index from 1000 to 1033); null for every other index.
 const CParameterRecord* commandRecord(int index);

@@ -69,7 +69,6 @@ TEST_F(PluginTest, FixedAnswersOfTheDispatcher)
         {effVendorSpecific, 0x50726553, 0x41654373, 0, "effVendorSpecific"},
         {effGetTailSize, 0, 0, 0, "effGetTailSize"},
         {effIdle, 0, 0, 0, "effIdle"},
-        {effGetParameterProperties, 0, 0, 0, "effGetParameterProperties"},
         {effKeysRequired, 0, 0, 0, "effKeysRequired"},
         {effGetVstVersion, 0, 0, 2300, "effGetVstVersion"},
         {effGetMidiProgramName, 0, 0, 0, "effGetMidiProgramName"},
@@ -223,8 +222,63 @@ TEST_F(PluginTest, TextsNeverPassTheSmallestHostBuffers)
         for (size_t i = c.size; i < sizeof buffer; ++i)
             ASSERT_EQ(buffer[i], 0x7F) << "opcode " << c.opcode << " wrote byte " << i;
     }
-    EXPECT_EQ(plugin().parameterLabel(114), " %Freq/") << "the label ' %Freq/Note ' cut to 7 characters";
+    EXPECT_EQ(plugin().parameterLabel(114), "%Freq/N") << "' %Freq/Note ' loses its padding, then is cut";
+    EXPECT_EQ(plugin().parameterLabel(102), "Boolean") << "' Boolean '";
+    EXPECT_EQ(plugin().parameterLabel(108), " Hz ") << "short labels keep their padding";
     EXPECT_EQ(plugin().parameterName(254), "T1|Mod1Once/FirstKey");
+}
+
+// Hosts that read parameter properties show switches as toggles, whole numbers as steps, and may
+// group by section.
+TEST_F(PluginTest, ParameterPropertiesTellSwitchesStepsAndSections)
+{
+    struct {
+        int32_t index;
+        const char* label;
+        const char* shortLabel;
+        int32_t flags;
+        int32_t min, max;
+        int16_t category;
+        const char* categoryLabel;
+    } cases[] = {
+        {102, "PostFilter", "PstFltr", kVstParameterIsSwitch, 0, 0, 3, "Shaper"},
+        {103, "LimiterBug", "LmtrBg", kVstParameterIsSwitch, 0, 0, 3, "Shaper"},
+        {24, "Quality", "Quality", kVstParameterIsSwitch, 0, 0, 7, "Misc"},
+        {425, "T2|OSC1 1st", "OSC11st", kVstParameterUsesFloatStep, 0, 53, 1, "Oscillators"},
+        {230, "T1|O1 Detune Coarse", "O1DtnCr", kVstParameterUsesFloatStep, -36, 36, 1, "Oscillators"},
+        {105, "Filter", "Filter", kVstParameterUsesFloatStep, 0, 8, 4, "Filter"},
+        {185, "Polyphony", "Plyphny", kVstParameterUsesFloatStep, 0, 16, 7, "Misc"},
+        {108, "FiltFreq", "FltFrq", kVstParameterCanRamp, 0, 0, 4, "Filter"},
+        {0, "OSC1Pulse", "OSC1Pls", kVstParameterCanRamp, 0, 0, 1, "Oscillators"},
+        {915, "T4|FMod Wave", "FMdWv", kVstParameterUsesFloatStep, 0, 0, 5, "Filter modulation"},
+        {961, "T4|Main Vol.", "MainVol", kVstParameterCanRamp, 0, 0, 6, "Volume and effects"},
+    };
+    for (const auto& c : cases) {
+        unsigned char bytes[sizeof(VstParameterProperties) + 16];
+        std::memset(bytes, 0x7F, sizeof bytes);
+        auto* p = reinterpret_cast<VstParameterProperties*>(bytes);
+        ASSERT_EQ(plugin().dispatch(effGetParameterProperties, c.index, 0, p), 1) << c.index;
+        EXPECT_STREQ(p->label, c.label) << c.index;
+        EXPECT_STREQ(p->shortLabel, c.shortLabel) << c.index;
+        EXPECT_TRUE(p->flags & c.flags) << c.index;
+        EXPECT_TRUE(p->flags & kVstParameterSupportsDisplayCategory) << c.index;
+        EXPECT_EQ(p->category, c.category) << c.index;
+        EXPECT_STREQ(p->categoryLabel, c.categoryLabel) << c.index;
+        EXPECT_GT(p->numParametersInCategory, 0) << c.index;
+        if (c.flags == kVstParameterUsesFloatStep && c.max > 0) {
+            EXPECT_FALSE(p->flags & kVstParameterUsesIntegerMinMax) << "values stay on the 0..1 scale";
+            EXPECT_EQ(p->minInteger, c.min) << c.index;
+            EXPECT_EQ(p->maxInteger, c.max) << c.index;
+            EXPECT_EQ(p->stepInteger, 1) << c.index;
+            EXPECT_FLOAT_EQ(p->stepFloat, 1.0f / float(c.max - c.min)) << "steps on the 0..1 scale";
+        }
+        for (size_t i = sizeof(VstParameterProperties); i < sizeof bytes; ++i)
+            ASSERT_EQ(bytes[i], 0x7F) << "wrote past the structure";
+    }
+    VstParameterProperties untouched {};
+    EXPECT_EQ(plugin().dispatch(effGetParameterProperties, 1000, 0, &untouched), 0);
+    EXPECT_EQ(plugin().dispatch(effGetParameterProperties, -1, 0, &untouched), 0);
+    EXPECT_EQ(plugin().dispatch(effGetParameterProperties, 0, 0, nullptr), 0);
 }
 
 TEST_F(PluginTest, NullPointersAndGarbageAreRefused)
