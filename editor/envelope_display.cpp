@@ -149,6 +149,9 @@ void CEnvelopeDisplay::rebuildCopy()
         start += rounded(m_envelope.time(i) * kSixteenthsPerBeat);
         m_copy.level[k] = rounded(m_envelope.value(i) * kLevels);
         m_copy.curved[k] = i < m_envelope.lastPoint() && m_envelope.curved(i);
+        // Only a curved segment's handles are kept within it; the others may hold anything.
+        if (!m_copy.curved[k])
+            continue;
         m_copy.startDx16[k] = rounded(m_envelope.startDx(i) * kSixteenthsPerBeat);
         m_copy.startDy1000[k] = rounded(m_envelope.startDy(i) * kLevels);
         m_copy.endDx16[k] = static_cast<int>(m_envelope.endDx(i) * kSixteenthsPerBeat - 0.5f);
@@ -340,6 +343,9 @@ void CEnvelopeDisplay::drag()
         const CPoint cursor = m_frame->cursorPosition().offset(-m_graph.x, -m_graph.y);
         rebuildCopy();
         const int last = m_envelope.lastPoint();
+        // The owner may have given a new shape meanwhile.
+        if (i > last || (part != 0 && !m_copy.curved[size_t(i)]))
+            return;
         int low = kLeft;
         int high = kLeft;
         if (part != 0) {
@@ -599,8 +605,9 @@ void CEnvelopeDisplay::drawEnvelopeLine(CPainter& painter) const
             painter.setLineColor(m_colors.inactive);
         }
         const size_t i = static_cast<size_t>(k);
+        // Columns past the graph's edge would not show.
         if (m_copy.curved[i])
-            for (int x = xOf(m_copy.start16[i]); x <= xOf(m_copy.start16[i + 1]); ++x) {
+            for (int x = xOf(m_copy.start16[i]); x <= std::min(xOf(m_copy.start16[i + 1]), kGraphWidth); ++x) {
                 const float beats = static_cast<float>(t16At(x)) / kSixteenthsPerBeat;
                 const float v = m_envelope.segmentValueAt(k, beats);
                 painter.lineTo({x, yOf(static_cast<int>(v * kLevels + 0.5f))});

@@ -386,6 +386,30 @@ TEST_F(EnvelopeDisplayTest, DrawsLoopBarsGridAndMarkers)
     EXPECT_EQ(pixel({xOf(8) - 3, yOf(500) - 3}), outside);
 }
 
+// A stored shape of 51 curved points of 10000 beats each, with wild handles, reaches far past
+// the graph: it draws and takes edits like any other.
+TEST_F(EnvelopeDisplayTest, AShapeFarBeyondTheGraphDrawsAndEdits)
+{
+    CEnvelopeShape shape;
+    shape.lastPoint = kEnvelopePoints - 1;
+    for (size_t i = 0; i < kEnvelopePoints; ++i)
+        shape.points[i] = {10000.0f, i % 2 ? 1.0f : 0.0f, true, 1e30f, -1e30f, 1e30f, std::nanf("")};
+    shape.loopOn = true;
+    shape.loopStart = 3;
+    shape.loopEnd = 49;
+    m_display->setShape(shape);
+    m_frame->drawView();
+    EXPECT_EQ(pixel({xOf(0) - 2, yOf(0) - 2}), m_skin.color(ESkinColor::EnvPointInside));
+
+    press(atPoint(0, 0), 1, {}, {moveTo(at(200, 40))});
+    EXPECT_EQ(levelOf(m_display->shape(), 0), 592); // only the level of point 0 moves
+    EXPECT_FLOAT_EQ(m_display->shape().points[0].time, 10000.0f);
+    press(at(200, 60), 1); // 51 points: no room for another
+    EXPECT_EQ(m_display->shape().lastPoint, kEnvelopePoints - 1);
+    press(at(200, 60), 3, {XK_Shift_L});
+    EXPECT_FALSE(m_display->shape().points[0].curved);
+}
+
 // Several states side by side as build/envelope_display.png, to look at.
 TEST_F(EnvelopeDisplayTest, WritesAPictureOfItsStates)
 {
