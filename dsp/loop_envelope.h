@@ -96,6 +96,9 @@ public:
     float endDx(int k) const { return m_endDx[index(k)]; }
     float endDy(int k) const { return m_endDy[index(k)]; }
     float startTime(int k) const { return m_startTime[index(k)]; }
+    // Segment k's value at a time in beats from the start, without the bipolar mapping: the curve
+    // the editor draws.
+    float segmentValueAt(int k, float beats) const { return segmentValue(k, beats, m_value[index(k)]); }
     int loopStart() const { return m_loopStart; }
     int loopEnd() const { return m_loopEnd; }
     bool loopOn() const { return m_loopOn; }
