@@ -1,6 +1,7 @@
 // The embedded factory banks against their sources, and every program of every bank that exists
 // against the quality bar (rendered in-process; see resources/banks/README.md).
 #include "presets/embedded_banks.h"
+#include "presets/value_names.h"
 #include "tools/bank_quality.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <set>
 #include <sstream>
 
 namespace quorvix {
@@ -102,6 +104,52 @@ TEST(FactoryBanks, MediansLieWithin3dB)
     for (const auto& [a, ma] : medians)
         for (const auto& [b, mb] : medians)
             EXPECT_LE(ma - mb, kMedianSpreadDb) << "bank " << a << " median " << ma << " dB, bank " << b << " " << mb;
+}
+
+// Together the banks show the whole engine: every wave, combination operator, shape, filter type and
+// effect type, the resonator, looping envelopes in both modulation sections and "Always" oversampling.
+TEST(FactoryBanks, TogetherUseEveryPartOfTheEngine)
+{
+    std::set<int> waves, operators, shapes, filters, effects;
+    bool resonator = false, oscillatorLoop = false, filterLoop = false, alwaysOversampled = false;
+    auto loops = [](const CModulationSettings& section) {
+        return section.envelopes[0].loopOn || section.envelopes[1].loopOn;
+    };
+    for (int selector = 0; selector < kFactoryBankCount; ++selector) {
+        auto programs = std::make_unique<std::array<CProgram, kProgramCount>>();
+        ASSERT_TRUE(loadStoredBank(factoryBank(selector), *programs)) << "bank " << selector;
+        for (const CProgram& p : *programs) {
+            for (const COscillatorSettings& o : p.oscillators) {
+                waves.insert(o.wave1);
+                waves.insert(o.wave2);
+            }
+            operators.insert({p.combination.operatorA, p.combination.operatorB});
+            shapes.insert({p.shaperTable.shape1, p.shaperTable.shape2});
+            filters.insert(p.filter.type);
+            for (const CEffectSettings& e : p.effects)
+                effects.insert(e.type);
+            resonator = resonator || p.filter.resonanceWeight > 0.0f;
+            oscillatorLoop = oscillatorLoop || loops(p.oscillatorModulation);
+            filterLoop = filterLoop || loops(p.filterModulation);
+            alwaysOversampled = alwaysOversampled || p.oversampling.mode == kOversamplingModeCount - 1;
+        }
+    }
+    auto missing = [](const std::set<int>& used, int count, const char* (*name)(int)) {
+        std::string names;
+        for (int id = 1; id < count; ++id)
+            if (!used.count(id))
+                names += std::string(" \"") + name(id) + "\"";
+        return names;
+    };
+    EXPECT_EQ(missing(waves, kOscillatorWaveCount, waveName), "");
+    EXPECT_EQ(missing(operators, kOperatorCount, operatorName), "");
+    EXPECT_EQ(missing(shapes, kShapeCount, [](int id) { return shapeName(id, false); }), "");
+    EXPECT_EQ(missing(filters, kFilterTypeCount, filterTypeName), "");
+    EXPECT_EQ(missing(effects, kEffectTypeCount, effectTypeName), "");
+    EXPECT_TRUE(resonator);
+    EXPECT_TRUE(oscillatorLoop);
+    EXPECT_TRUE(filterLoop);
+    EXPECT_TRUE(alwaysOversampled);
 }
 
 } // namespace
