@@ -145,6 +145,8 @@ private:
     // ---- factory banks (synth_plugin_banks.cpp)
     // The bank of the saved selector, without a message when it cannot be loaded.
     void loadStartBank();
+    // The random bank into the bank, the timbres on programs 0 and 63; false when none was bred.
+    bool breedIntoBank();
     // The measuring timbre takes the host's rate, block size and tempo (both locks held).
     void prepareMeasuringLocked();
     // Runs f on the measuring timbre unless a bank is being bred on it (the breeding takes the

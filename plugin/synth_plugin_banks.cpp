@@ -101,41 +101,46 @@ void CSynthPlugin::prepareMeasuringLocked()
 
 bool CSynthPlugin::generateRandomBank()
 {
+    if (!breedIntoBank())
+        return false;
+    showMessage(m_languages, EMessage::RandomBankDone);
+    return true;
+}
+
+bool CSynthPlugin::breedIntoBank()
+{
     std::lock_guard measuring(m_measuringLock);
-    bool bred = false;
     try {
-        auto current = std::make_unique<CBankPrograms>();
+        auto programs = std::make_unique<CBankPrograms>();
         {
             std::lock_guard lock(m_engineLock);
             if (!m_bank)
                 return false;
             for (int i = 0; i < kProgramCount; ++i)
-                (*current)[static_cast<size_t>(i)] = m_bank->getProgramPtr(i);
+                (*programs)[static_cast<size_t>(i)] = m_bank->getProgramPtr(i);
             prepareMeasuringLocked();
         }
         std::array<const CStoredBank*, kFactoryBankCount> stored {};
         for (int s = 0; s < kFactoryBankCount; ++s)
             stored[static_cast<size_t>(s)] = factoryBank(s);
-        const CProgramPool pool = buildBreedingPool(*current, stored);
+        const CProgramPool pool = buildBreedingPool(*programs, stored);
         std::array<int, kProgramCount> attempts {};
         runtimeSrand(m_breedSeed);
-        bred = quorvix::generateRandomBank(pool, m_measuringTimbre, *current, attempts);
+        const bool bred = quorvix::generateRandomBank(pool, m_measuringTimbre, *programs, attempts);
         m_breedSeed = nextSeed();
-        if (bred) {
-            std::lock_guard lock(m_engineLock);
-            for (int i = 0; i < kProgramCount; ++i)
-                m_bank->getProgramPtr(i) = std::move((*current)[static_cast<size_t>(i)]);
-            for (int k = 0; k < kTimbreCount; ++k)
-                m_timbres[k].changeProgram(k == 0 ? 0 : kLastProgram);
-            selectTimbreLocked(0);
-        }
+        if (!bred)
+            return false;
+        std::lock_guard lock(m_engineLock);
+        for (int i = 0; i < kProgramCount; ++i)
+            m_bank->getProgramPtr(i) = std::move((*programs)[static_cast<size_t>(i)]);
+        for (int k = 0; k < kTimbreCount; ++k)
+            m_timbres[k].changeProgram(k == 0 ? 0 : kLastProgram);
+        selectTimbreLocked(0);
+        return true;
     } catch (const std::bad_alloc&) {
-        showMessage(m_languages, EMessage::OutOfMemory);
+        queueMessage(EMessage::OutOfMemory);
         return false;
     }
-    if (bred)
-        showMessage(m_languages, EMessage::RandomBankDone);
-    return bred;
 }
 
 } // namespace quorvix
