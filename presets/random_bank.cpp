@@ -90,6 +90,7 @@ void breedOscillator(const CPicker& pick, int target, CProgram& p)
     COscillatorSettings& o = p.oscillators[static_cast<size_t>(target)];
     o = from.oscillators[static_cast<size_t>(draw.oscillator)];
     p.combination.weights[static_cast<size_t>(target)] = from.combination.weights[static_cast<size_t>(draw.oscillator)];
+    // Oscillator 2 brings the new "mix 1&2", oscillator 3 the new "mix 3&12".
     if (draw.mix >= 0)
         (target == 1 ? p.combination.operatorA : p.combination.operatorB) = mixOf(from.combination, draw.mix);
     if (chance(0.05f)) {

@@ -5,9 +5,11 @@
 #include "host/fx_container.h"
 #include "plugin/vst2abi.h"
 
+#include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <iterator>
+#include <thread>
 
 namespace qtest {
 namespace {
@@ -136,7 +138,10 @@ TEST_F(FactoryBankLoadTest, TheCommandAsksThenLoadsAndTheTimbresKeepTheirProgram
     }
 
     answer("yes\n");
-    plugin().setParameter(kLoadBank, selectorValue(8));
+    {
+        CStderrCapture quiet;
+        plugin().setParameter(kLoadBank, selectorValue(8));
+    }
     EXPECT_EQ(plugin().programNames(), bank8);
     EXPECT_FLOAT_EQ(plugin().getParameter(kLoadBank), selectorValue(8));
     EXPECT_FLOAT_EQ(plugin().getParameter(kChannel), 0.125f) << "timbre 1 stays selected";
@@ -209,6 +214,34 @@ TEST_F(FactoryBankLoadTest, RandomPresetsKeepTheSelector)
     plugin().dispatch(vst::effSetProgram, 0, 63);
     EXPECT_EQ(plugin().getParameter(kEffectTypes[0]), noEffect[0]);
     EXPECT_EQ(plugin().getParameter(kEffectTypes[1]), noEffect[1]);
+}
+
+// The measuring timbre renders outside the engine lock: the host's audio calls go on meanwhile.
+TEST_F(FactoryBankLoadTest, TheHostPlaysOnWhileABankIsBred)
+{
+    saveSelector(0);
+    plugin();
+    answer("yes\n");
+    std::vector<std::vector<float>> channels(8, std::vector<float>(256));
+    std::vector<float*> outputs;
+    for (auto& c : channels)
+        outputs.push_back(c.data());
+    std::atomic<bool> bred {false};
+    int blocks = 0;
+    {
+        CStderrCapture quiet;
+        std::thread breeder([&] {
+            plugin().setParameter(kLoadBank, selectorValue(kRandomSelector));
+            bred = true;
+        });
+        while (!bred) {
+            plugin().processReplacing(outputs.data(), 256);
+            ++blocks;
+        }
+        breeder.join();
+    }
+    EXPECT_GT(blocks, 20) << "audio blocks while the bank was bred";
+    EXPECT_EQ(plugin().programNames().front(), "Randomized");
 }
 
 } // namespace
