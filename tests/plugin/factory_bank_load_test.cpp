@@ -95,11 +95,12 @@ protected:
     int m_answerFiles = 0;
 };
 
+// "Random Presets" saved by another installation breeds nothing at start: the Init bank plays.
 TEST_F(FactoryBankLoadTest, AnInstanceStartsWithTheSavedSelectorsBank)
 {
-    for (int selector = 0; selector < kBanks; ++selector) {
+    for (int selector = 0; selector <= kRandomSelector; ++selector) {
         saveSelector(selector);
-        const std::string path = bankFile(selector);
+        const std::string path = selector == kRandomSelector ? std::string() : bankFile(selector);
         CStderrCapture messages;
         const std::vector<std::string> names = plugin().programNames();
         EXPECT_FLOAT_EQ(plugin().getParameter(kLoadBank), selectorValue(selector));
