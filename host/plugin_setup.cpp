@@ -29,6 +29,8 @@ constexpr CChoiceCommand kBankSelector {1016, "LoadBankSelector", 10, "--bank"};
 // The selector's last choice breeds a random bank; the others are the factory banks.
 constexpr int kFactoryBanks = 9;
 const char* const kYes = "yes";
+// The name of the programs of an instance that started without its factory bank.
+const char* const kInitName = "Init";
 constexpr CChoiceCommand kTuningSource {1018, "TuningSource", 4, "--tuning"};
 constexpr int kHostTuning = 0;
 constexpr int kFileTuning = 1;
@@ -90,6 +92,12 @@ std::string absolutePath(const std::string& path)
     return failure ? path : full.string();
 }
 
+bool onlyInitPrograms(CPluginInstance& instance)
+{
+    const std::vector<std::string> names = instance.programNames();
+    return std::all_of(names.begin(), names.end(), [](const std::string& n) { return n.rfind(kInitName, 0) == 0; });
+}
+
 bool loadFactoryBank(CPluginInstance& instance, int32_t bank, std::string& error)
 {
     // The plug-in asks before it overwrites its programs.
@@ -98,10 +106,16 @@ bool loadFactoryBank(CPluginInstance& instance, int32_t bank, std::string& error
         error = "cannot write the answers for the plug-in's question";
         return false;
     }
+    const int previous = readChoice(instance, kBankSelector);
+    const std::vector<uint8_t> before = instance.getChunk(false);
     setChoice(instance, kBankSelector, bank);
-    if (readChoice(instance, kBankSelector) == bank)
+    // The selector is remembered even when the bank could not be loaded: a failed load leaves the
+    // programs as they were, which only a reload of the bank already there does too.
+    const bool unchanged = instance.getChunk(false) == before;
+    const bool failed = unchanged && (previous != bank || onlyInitPrograms(instance));
+    if (readChoice(instance, kBankSelector) == bank && !failed)
         return true;
-    error = "the plug-in did not load its factory bank " + std::to_string(bank);
+    error = "the plug-in did not load its factory bank " + std::to_string(bank) + " (its message above says why)";
     return false;
 }
 

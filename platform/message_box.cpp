@@ -1,5 +1,6 @@
 #include "platform/message_box.h"
 
+#include "platform/dialog_answers.h"
 #include "platform/process.h"
 
 #include <cstdio>
@@ -25,6 +26,14 @@ int showWithKdialog(const std::string& kdialog, EBoxKind kind, const std::string
     return runProgram(kdialog, {"--title", title, type, text});
 }
 
+// Without a display a question takes its answer from the answers file: "yes" or "no"; anything
+// else, or no line at all, is the default No.
+bool scriptedYes()
+{
+    const std::optional<std::string> answer = nextDialogAnswer();
+    return answer && *answer == "yes";
+}
+
 } // namespace
 
 bool showMessageBox(EBoxKind kind, const std::string& title, const std::string& text)
@@ -37,8 +46,11 @@ bool showMessageBox(EBoxKind kind, const std::string& title, const std::string& 
             return status == 0;
     }
     std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
+    const bool yes = kind == EBoxKind::Question && !haveDisplay() && scriptedYes();
+    if (kind == EBoxKind::Question)
+        std::fprintf(stderr, "%s\n", yes ? "yes" : "no");
     std::fflush(stderr);
-    return false;
+    return yes;
 }
 
 } // namespace quorvix::platform

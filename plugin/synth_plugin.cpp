@@ -39,7 +39,8 @@ CSynthPlugin::CSynthPlugin(vst::HostCallback host) : CEffectBase(host, kProgramC
     } catch (const std::bad_alloc&) {
         showMessage(m_languages, EMessage::OutOfMemory);
     }
-    runtimeSrand(static_cast<uint32_t>(std::time(nullptr)));
+    m_breedSeed = static_cast<uint32_t>(std::time(nullptr));
+    runtimeSrand(m_breedSeed);
     try {
         m_clipboard = acquireClipboard();
     } catch (const std::bad_alloc&) {
@@ -85,13 +86,18 @@ void CSynthPlugin::initialize()
         m_context.voiceParameter = &setVoiceParameter;
         m_context.sendSysex = &CSynthPlugin::sendTuningDump;
         m_context.sysexOwner = this;
+        m_measuringContext.voiceParameter = &setVoiceParameter;
         for (CTimbre& t : m_timbres)
             t.attach(&m_context);
-        m_measuringTimbre.attach(&m_context);
+        m_measuringTimbre.attach(&m_measuringContext);
         for (CTimbre& t : m_timbres)
             t.initialize();
         m_measuringTimbre.initialize();
         m_selectedTimbre = 0;
+    }
+    loadStartBank();
+    {
+        std::lock_guard lock(m_engineLock);
         for (int k = 0; k < kTimbreCount; ++k) {
             const int program = k == 0 ? 0 : kLastProgram;
             m_timbres[k].changeProgram(program);

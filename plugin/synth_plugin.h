@@ -29,6 +29,8 @@ constexpr int kMaxRenderFrames = 8192;
 constexpr int kMaxEventsPerCall = 4096;
 constexpr float kMinSampleRate = 1000.0f;
 constexpr float kMaxSampleRate = 768000.0f;
+// The measuring timbre runs at half the host's rate.
+constexpr float kMeasuringRateFactor = 0.5f;
 
 // The engine lock guards the timbres, the bank, the settings and the context. Every entry point
 // takes it for a short step of its own and never twice: members whose names end in Locked expect
@@ -65,7 +67,17 @@ public:
     int32_t setChunk(const void* data, int32_t size, bool isPreset) override;
     // The reader shared by host chunks and factory banks; false when the chunk could not be read
     // (records read before the failure stay in the bank, the timbres keep their sound).
-    bool setChunkData(const void* data, int32_t size, bool applySettings, bool applyTunings, bool isPreset);
+    // adjust, when given, changes each program of a chunk read in full before it reaches the bank.
+    bool setChunkData(const void* data, int32_t size, bool applySettings, bool applyTunings, bool isPreset,
+                      void (*adjust)(CProgram&) = nullptr);
+
+    // ---- factory banks and random presets (synth_plugin_banks.cpp); never under the engine lock
+    // Selectors 0..8 replace the programs by a stored bank and remember the selector (also when the
+    // bank is missing or refused), 9 breeds a random bank; false when nothing was loaded.
+    bool loadFactoryBank(int selector);
+    // Breeds 64 programs on the measuring timbre while the host plays on, then swaps them in:
+    // timbre 1 on program 0, the others on 63, timbre 1 selected. The selector stays.
+    bool generateRandomBank();
 
     bool monoTimbralMode() const { return m_monoTimbralMode; }
     int selectedTimbre() const override { return m_selectedTimbre; }
@@ -85,6 +97,8 @@ private:
     ECommandChange pastePreset() override;
     ECommandChange swapPreset() override;
     ECommandChange initPreset() override;
+    // Asks first (never on the audio thread); afterwards the timbres play their program numbers again.
+    ECommandChange loadBank(int selector) override;
     ECommandChange setKnobMode(bool on) override;
     // Sources 1 (load a file) and 3 (export) run the tuning-file service instead.
     ECommandChange setTuningSource(int source) override;
@@ -129,6 +143,23 @@ private:
     CChunkHeader chunkHeaderLocked() const;
     void applyChunkHeaderLocked(const CChunkHeader& header, bool applySettings, bool applyTunings);
 
+    // ---- factory banks (synth_plugin_banks.cpp)
+    // The bank of the saved selector, without a message when it cannot be loaded.
+    void loadStartBank();
+    // The random bank into the bank, the timbres on programs 0 and 63; false when none was bred.
+    bool breedIntoBank();
+    // The measuring timbre takes the host's rate, block size and tempo (both locks held).
+    void prepareMeasuringLocked();
+    // Runs f on the measuring timbre unless a bank is being bred on it (the breeding takes the
+    // host's settings over when it starts).
+    template <typename F>
+    void withMeasuringTimbre(F f)
+    {
+        std::unique_lock measuring(m_measuringLock, std::try_to_lock);
+        if (measuring)
+            f(m_measuringTimbre);
+    }
+
     // ---- audio (synth_plugin_audio.cpp)
     int renderedTimbres() const { return m_monoTimbralMode ? 1 : kTimbreCount; }
     void setSampleRateLocked(float rate);
@@ -161,7 +192,13 @@ private:
     CEngineContext m_context;
     bool m_monoTimbralMode = true;
     std::array<CTimbre, kTimbreCount> m_timbres;
+    // Held by the breeding for its whole run, never together with a wait for the engine lock's
+    // holder: the measuring timbre renders with a context of its own, outside the engine lock.
+    std::mutex m_measuringLock;
+    CEngineContext m_measuringContext;
     CTimbre m_measuringTimbre;
+    // Where the next random bank's draws start; moves on with every bank bred (measuring lock).
+    uint32_t m_breedSeed = 0;
     // Written under the engine lock, also read without it (setParameter's editor forwarding).
     std::atomic<int> m_selectedTimbre {0};
     CSettings m_settings;

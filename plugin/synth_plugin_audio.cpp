@@ -34,7 +34,7 @@ void CSynthPlugin::setSampleRateLocked(float rate)
     setLastSampleRate(rate);
     for (CTimbre& t : m_timbres)
         t.setSampleRate(rate);
-    m_measuringTimbre.setSampleRate(rate * 0.5f);
+    withMeasuringTimbre([rate](CTimbre& t) { t.setSampleRate(rate * kMeasuringRateFactor); });
     // Hosts change the rate only while the audio is suspended, on whatever thread they use.
     prepareTimbreEffectsLocked();
 }
@@ -53,7 +53,7 @@ void CSynthPlugin::setBlockSizeLocked(int32_t frames)
     const int workFrames = std::min<int32_t>(frames, kMaxRenderFrames);
     for (CTimbre& t : m_timbres)
         t.setBlockSize(workFrames);
-    m_measuringTimbre.setBlockSize(workFrames);
+    withMeasuringTimbre([workFrames](CTimbre& t) { t.setBlockSize(workFrames); });
 }
 
 void CSynthPlugin::suspend()
@@ -77,7 +77,7 @@ void CSynthPlugin::resetVoicesLocked()
 {
     for (CTimbre& t : m_timbres)
         t.resetVoices();
-    m_measuringTimbre.resetVoices();
+    withMeasuringTimbre([](CTimbre& t) { t.resetVoices(); });
 }
 
 void CSynthPlugin::resetTempoLocked()

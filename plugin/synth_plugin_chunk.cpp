@@ -68,7 +68,8 @@ int32_t CSynthPlugin::setChunk(const void* data, int32_t size, bool isPreset)
     return size;
 }
 
-bool CSynthPlugin::setChunkData(const void* data, int32_t size, bool applySettings, bool applyTunings, bool isPreset)
+bool CSynthPlugin::setChunkData(const void* data, int32_t size, bool applySettings, bool applyTunings, bool isPreset,
+                               void (*adjust)(CProgram&))
 {
     if (!data || size <= 0)
         return false;
@@ -86,6 +87,9 @@ bool CSynthPlugin::setChunkData(const void* data, int32_t size, bool applySettin
     }
     const auto reading = std::make_unique<CChunkReading>(
         readChunk(static_cast<const uint8_t*>(data), static_cast<size_t>(size), isPreset, current, *programs));
+    if (reading->ok && adjust)
+        for (int i = reading->first; i < reading->first + reading->recordsRead; ++i)
+            adjust((*programs)[static_cast<size_t>(i)]);
     std::string repaired;
     {
         std::lock_guard lock(m_engineLock);

@@ -56,7 +56,7 @@ void CSynthPlugin::prepareTimbreEffectsLocked()
     bool failed = false;
     for (CTimbre& t : m_timbres)
         failed = t.prepareEffects() || failed;
-    failed = m_measuringTimbre.prepareEffects() || failed;
+    withMeasuringTimbre([&failed](CTimbre& t) { failed = t.prepareEffects() || failed; });
     if (failed)
         queueMessage(EMessage::OutOfMemory);
 }

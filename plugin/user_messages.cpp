@@ -36,4 +36,9 @@ bool showMessage(const CLanguages& languages, EMessage message, const std::strin
                                     composeMessage(languages, message, suffix));
 }
 
+bool askUser(const std::string& text)
+{
+    return platform::showMessageBox(platform::EBoxKind::Question, messageTitle(EMessageKind::Question), text);
+}
+
 } // namespace quorvix

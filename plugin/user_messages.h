@@ -14,4 +14,7 @@ CLanguages detectLanguages();
 // A catalogue message with the icon and title of its kind; true when the user answers OK or Yes.
 bool showMessage(const CLanguages& languages, EMessage message, const std::string& suffix = {});
 
+// A composed Yes/No question with the question icon; true for Yes.
+bool askUser(const std::string& text);
+
 } // namespace quorvix

@@ -50,16 +50,16 @@ float largestLevel(const CEnvelopeShape& shape)
 
 } // namespace
 
-CAudition::CAudition() : m_context(std::make_unique<CEngineContext>()), m_timbre(std::make_unique<CTimbre>())
+CAudition::CAudition(float rate) : m_context(std::make_unique<CEngineContext>()), m_timbre(std::make_unique<CTimbre>())
 {
     m_context->hostBeatsPerSecond = kAuditionBeatsPerSecond;
-    m_context->samplesPerBeat = kAuditionRate / kAuditionBeatsPerSecond;
-    m_context->beatsPerSample = kAuditionBeatsPerSecond / kAuditionRate;
-    m_context->samplePeriod = 1.0 / kAuditionRate;
+    m_context->samplesPerBeat = rate / kAuditionBeatsPerSecond;
+    m_context->beatsPerSample = kAuditionBeatsPerSecond / rate;
+    m_context->samplePeriod = 1.0 / rate;
     m_context->voiceParameter = &setVoiceParameter;
     m_timbre->attach(m_context.get());
     m_timbre->initialize();
-    m_timbre->setSampleRate(kAuditionRate);
+    m_timbre->setSampleRate(rate);
     m_timbre->setBlockSize(kBlockFrames);
 }
 
@@ -126,6 +126,7 @@ std::array<CLoudness, 2> measureLoudness(CTimbre& timbre, const CSound& sound)
     constant.setBipolar(false);
     held.amplitudeEnvelope = constant.storedShape();
     timbre.loadSound(held);
+    timbre.voice(kMonoVoice).setVolumeGain(kDefaultVolumeGain);
 
     const int frames = static_cast<int>(timbre.sampleRate() * kMeasureSeconds);
     const int window = static_cast<int>(timbre.sampleRate() * kWindowSeconds);

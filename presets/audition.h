@@ -15,7 +15,8 @@ constexpr float kAuditionBeatsPerSecond = 2.0f; // 120 BPM
 
 class CAudition {
 public:
-    CAudition();
+    // At 120 BPM; random presets are measured at half the host's rate.
+    explicit CAudition(float rate = kAuditionRate);
 
     // Silences the timbre and loads the sound.
     void load(const CSound& sound);

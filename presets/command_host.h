@@ -32,6 +32,8 @@ public:
     virtual ECommandChange pastePreset() = 0;
     virtual ECommandChange swapPreset() = 0;
     virtual ECommandChange initPreset() = 0;
+    // Asks first; selectors 0..8 load factory banks, 9 breeds random presets.
+    virtual ECommandChange loadBank(int selector) = 0;
     virtual ECommandChange setKnobMode(bool on) = 0;
     virtual ECommandChange setTuningSource(int source) = 0;
     // Semitones added to every key.

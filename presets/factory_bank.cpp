@@ -25,7 +25,7 @@ constexpr size_t kMagicOffset = 8;
 constexpr size_t kIdOffset = 16;
 constexpr size_t kProgramCountOffset = 24;
 
-// Portamento, its sync and the bend range every factory program plays with.
+// Portamento, its sync and the bend range every factory and random program plays with.
 constexpr float kFactoryPortamento = 1.0f;
 constexpr int kFactoryPortamentoSync = 0;
 constexpr float kFactoryBendRange = 2.0f;
@@ -59,6 +59,14 @@ const char* bankName(int selector, const CLanguages& languages)
     if (selector == kRandomBankSelector)
         return chooseListLanguage(languages, "Random Presets", "Zufalls-Presets", "Presets al azar");
     return "ERROR";
+}
+
+std::string bankLoadQuestion(const CLanguages& languages, int selector)
+{
+    const CMessageTexts& texts = messageTexts(selector == kRandomBankSelector ? EMessage::BankLoadConfirmationRandom
+                                                                               : EMessage::BankLoadConfirmation);
+    const std::string head = std::string("ROM-Bank: ") + bankName(selector, languages) + "\n\n";
+    return composeMessage(languages, head + texts.english, head + texts.german, head + texts.spanish);
 }
 
 uint32_t bankChecksum(const uint8_t* bytes, size_t size)
@@ -106,15 +114,20 @@ const uint8_t* storedBankChunk(const uint8_t* bytes, size_t size, size_t& chunkS
     return bytes + kBankChunkOffset;
 }
 
+void setStandardPlaying(CProgram& p)
+{
+    p.level.portamento = kFactoryPortamento;
+    p.portamentoSync = kFactoryPortamentoSync;
+    p.level.pitchBendRange = kFactoryBendRange;
+}
+
 void adjustFactoryProgram(CProgram& p)
 {
     if (clockFollowsHost(p.oscillators[0].syncKind))
         for (COscillatorSettings& o : p.oscillators)
             o.syncKind = fixedClockKind(o.syncKind);
     p.amplitudeEnvelope.clockKind = fixedClockKind(p.amplitudeEnvelope.clockKind);
-    p.level.portamento = kFactoryPortamento;
-    p.portamentoSync = kFactoryPortamentoSync;
-    p.level.pitchBendRange = kFactoryBendRange;
+    setStandardPlaying(p);
     if (p.effects[0].type == effect::None && p.effects[1].type != effect::None)
         std::swap(p.effects[0], p.effects[1]);
 }

@@ -8,6 +8,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace quorvix {
@@ -33,6 +34,9 @@ struct CStoredBank {
 // "ERROR" for selectors outside the list; selector 9 in the list language of the user.
 const char* bankName(int selector, const CLanguages& languages = {});
 
+// "ROM-Bank: " with the bank's name before the question of each language in use.
+std::string bankLoadQuestion(const CLanguages& languages, int selector);
+
 // Rotate right by one bit, then exclusive-or each byte into the low byte.
 uint32_t bankChecksum(const uint8_t* bytes, size_t size);
 bool verifyStoredBank(const CStoredBank& bank);
@@ -42,6 +46,9 @@ std::vector<uint8_t> buildStoredBank(const std::array<CProgram, kProgramCount>& 
 
 // The chunk inside a bank file; null when the container is not a Quorvix bank with a chunk that fits.
 const uint8_t* storedBankChunk(const uint8_t* bytes, size_t size, size_t& chunkSize);
+
+// Portamento 1 beat at "MIDI" sync and bend range 2, as factory and random programs play.
+void setStandardPlaying(CProgram& program);
 
 // What a factory load does to a program after reading it: MIDI-relative oscillator and amplitude
 // envelope clocks become fixed rates (the oscillators only when oscillator 1 follows the host),

@@ -620,9 +620,7 @@ void addPluginCommands(CTableBuilder& b)
     b.kick(cmd::PastePreset, "Paste Preset", &H::pastePreset);
     b.kick(cmd::SwapPreset, "Swap Preset", &H::swapPreset);
     b.kick(cmd::InitPreset, "Init Preset", &H::initPreset);
-    b.answering<int>(
-        cmd::LoadBankSelector, "LoadBankSelector", [](float v) { return listChoice(v, kBankSelectorCount); },
-        [](int n) { return listValue(n, kBankSelectorCount); }, &H::bankSelector);
+    b.choice(cmd::LoadBankSelector, "LoadBankSelector", kBankSelectorCount, &H::loadBank, &H::bankSelector);
     b.onOff(cmd::KnobMode, "KnobMode", &H::setKnobMode, &H::knobMode);
     b.choice(cmd::TuningSource, "TuningSource", kTuningSourceCount, &H::setTuningSource, &H::tuningSource);
     // Semitones added to every key, -2..2.

@@ -3,7 +3,7 @@
 # states saved with options, numbers outside the plug-in's ranges, files of other plug-ins, and
 # message boxes that never wait for a user.
 set -eu
-host=$1; plugin=$2; fake=$3; data=$4
+host=$1; plugin=$2; fake=$3; data=$4; banks=$5
 here=$(dirname "$0")
 work=$(mktemp -d); trap 'rm -rf "$work"' EXIT
 export HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data"
@@ -58,8 +58,21 @@ refused '1018 "TuningSource"' render "$fake" "$work/key70.mid" -o "$work/x.wav" 
 refused "factory banks are 0 to 8" render "$plugin" "$work/key70.mid" -o "$work/x.wav" --bank 9
 refused "--bank needs the number" render "$plugin" "$work/key70.mid" -o "$work/x.wav" --bank two
 refused '1016 "LoadBankSelector"' render "$fake" "$work/key70.mid" -o "$work/x.wav" --bank 0
-"$host" render "$plugin" "$work/key70.mid" -o "$work/bank0.wav" --bank 0 --quiet > /dev/null \
-  || fail "--bank 0, the bank loaded at start"
+# a bank that is there is loaded, and the next instance starts with it (the selector is saved at
+# close); one without a source yet is refused with the plug-in's message
+for bank in 0 1 2 3 4 5 6 7 8; do
+  if ls "$banks/$bank-"*.fxb > /dev/null 2>&1; then
+    "$host" render "$plugin" "$work/key70.mid" -o "$work/bank$bank.wav" --bank "$bank" --quiet > /dev/null \
+      2> "$work/bank.err" || fail "--bank $bank: $(cat "$work/bank.err")"
+    "$host" chunk save "$plugin" "$work/start$bank.fxb" > /dev/null 2>&1 || fail "chunk save"
+    "$host" chunk save "$plugin" "$work/bank$bank.fxb" --bank "$bank" > /dev/null 2>&1 || fail "chunk save --bank $bank"
+    cmp -s "$work/bank$bank.fxb" "$work/start$bank.fxb" || fail "the next instance does not start with bank $bank"
+  else
+    refused "did not load its factory bank $bank" render "$plugin" "$work/key70.mid" -o "$work/x.wav" --bank "$bank"
+    grep -q "An error occured while loading the bank!" "$work/err.txt" || fail "--bank $bank: no message of the plug-in"
+  fi
+done
+rm -f "$XDG_CONFIG_HOME/Brenwick/Quorvix/ini"
 
 # numbers outside the plug-in's ranges, and values outside 0..1
 for case in "--param 1000=0.5|parameters are 0 to 999" "--param 1018=0.375|parameters are 0 to 999" \

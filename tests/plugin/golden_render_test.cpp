@@ -20,6 +20,8 @@ constexpr int kBlock = 512;
 constexpr int kQuality = 1011;
 constexpr int kTuningSource = 1018;
 constexpr int kTuningBase = 1020;
+constexpr int kPaste = 1013;
+constexpr int kClear = 1015;
 const std::string kGoldenFile = std::string(QUORVIX_TEST_DATA) + "/golden/renders.txt";
 
 // At frame: a parameter change, or a MIDI message when bytes is not empty.
@@ -225,8 +227,17 @@ struct CRender {
     float peak = 0.0f;
 };
 
+// Every scenario starts from the "Init" sound, whichever factory bank an instance starts with:
+// "Clear" puts "Init" on the clipboard and "Paste" into timbre 1.
+void startFromInit(qhost::CPluginInstance& p)
+{
+    p.setParameter(kClear, 0.0f);
+    p.setParameter(kPaste, 0.0f);
+}
+
 CRender render(qhost::CPluginInstance& p, const CScenario& s)
 {
+    startFromInit(p);
     if (s.prepare)
         s.prepare(p);
     std::vector<float> left(kBlock), right(kBlock);

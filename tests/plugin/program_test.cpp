@@ -4,6 +4,9 @@
 
 #include "plugin/vst2abi.h"
 
+#include <cstdlib>
+#include <cstring>
+
 namespace qtest {
 namespace {
 
@@ -56,6 +59,40 @@ TEST_F(ProgramTest, StoringReloadsOtherTimbresOnTheProgram)
     EXPECT_NEAR(plugin().getParameter(600 + kCutoff), kInitCutoff, 0.01f) << "timbre 3 plays program 63";
     plugin().setParameter(kChannel, 0.0f);
     EXPECT_EQ(program(), 0) << "the channel command shows the timbre's program";
+}
+
+// Without a display the question of "Store Preset" takes its answer from the answers file.
+TEST_F(ProgramTest, StorePresetAsksTheAnswersFile)
+{
+    struct {
+        const char* answers; // nullptr: no answers file
+        bool stored;
+    } cases[] = {{nullptr, false}, {"", false}, {"no\n", false}, {"Yes\n", false}, {"yes\n", true}};
+    int file = 0;
+    for (const auto& c : cases) {
+        if (c.answers) {
+            const std::string path = m_config.file("answers" + std::to_string(++file));
+            writeBytes(path, std::vector<uint8_t>(c.answers, c.answers + std::strlen(c.answers)));
+            setenv("QUORVIX_DIALOG_ANSWERS", path.c_str(), 1);
+        }
+        plugin().setParameter(kAutoStore, 0.0f);
+        setProgram(4);
+        const float original = plugin().getParameter(kCutoff);
+        plugin().setParameter(kCutoff, kEdited);
+        {
+            CStderrCapture question;
+            kick(kStore);
+            EXPECT_NE(question.text().find("Do you really want to store the changes of the preset?"), std::string::npos);
+        }
+        setProgram(5);
+        setProgram(4);
+        unsetenv("QUORVIX_DIALOG_ANSWERS");
+        if (c.stored)
+            EXPECT_FLOAT_EQ(plugin().getParameter(kCutoff), kEdited) << "answered yes";
+        else
+            EXPECT_FLOAT_EQ(plugin().getParameter(kCutoff), original) << (c.answers ? c.answers : "no file");
+        closePlugin();
+    }
 }
 
 TEST_F(ProgramTest, ClipboardCommands)

@@ -1,5 +1,6 @@
 // The plug-in object driven directly, for what the binary interface does not show.
 #include "plugin/synth_plugin.h"
+#include "presets/factory_bank.h"
 
 #include <gtest/gtest.h>
 
@@ -113,6 +114,39 @@ TEST_F(SynthPluginTest, SampleRateReachesEveryTimbre)
     EXPECT_DOUBLE_EQ(lastSampleRate(), 48000.0);
     plugin().setBlockSize(100000);
     EXPECT_EQ(plugin().timbre(0).blockSize(), kMaxRenderFrames) << "work buffers stay bounded";
+}
+
+// The factory path of the chunk reader: programs adjusted, the timbres' settings left alone.
+TEST_F(SynthPluginTest, AFactoryChunkIsReadWithEveryProgramAdjusted)
+{
+    auto programs = std::make_unique<std::array<CProgram, kProgramCount>>();
+    CProgram& p = (*programs)[3];
+    p.effects[1].type = effect::Chorus;
+    p.oscillators[0].syncKind = 6; // "1/2 x MIDI"
+    p.oscillators[2].syncKind = 6;
+    p.amplitudeEnvelope.clockKind = 1;
+    p.level.portamento = 3.0f;
+    p.portamentoSync = 9;
+    p.level.pitchBendRange = 12.0f;
+    const std::vector<uint8_t> stored = buildStoredBank(*programs);
+    size_t size = 0;
+    const uint8_t* chunk = storedBankChunk(stored.data(), stored.size(), size);
+    ASSERT_NE(chunk, nullptr);
+
+    plugin().setParameter(1011, 1.0f); // "Quality" High on the selected timbre
+    plugin().setProgram(3);
+    ASSERT_TRUE(plugin().setChunkData(chunk, static_cast<int32_t>(size), false, false, false, &adjustFactoryProgram));
+    const CSound sound = plugin().timbre(0).sound();
+    EXPECT_EQ(sound.effects[0].type, effect::Chorus) << "the lone effect 2 moves to effect 1";
+    EXPECT_EQ(sound.effects[1].type, effect::None);
+    EXPECT_EQ(sound.oscillators[0].syncKind, 7) << "\"1/2 x MIDI\" plays at \"60 BPM\"";
+    EXPECT_EQ(sound.oscillators[2].syncKind, 7);
+    EXPECT_EQ(sound.amplitudeEnvelope.clockKind, 9);
+    EXPECT_FLOAT_EQ(sound.level.portamento, 1.0f);
+    EXPECT_EQ(sound.portamentoSync, 0);
+    EXPECT_FLOAT_EQ(sound.level.pitchBendRange, 2.0f);
+    EXPECT_EQ(plugin().timbre(0).quality(), 4) << "timbre settings stay";
+    EXPECT_EQ(plugin().timbre(1).programNumber(), 63);
 }
 
 TEST_F(SynthPluginTest, EditorAutomationIsRecordedAgainstItsTimbre)

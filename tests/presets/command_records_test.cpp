@@ -27,6 +27,7 @@ public:
     ECommandChange pastePreset() override { return note("pastePreset"); }
     ECommandChange swapPreset() override { return note("swapPreset"); }
     ECommandChange initPreset() override { return note("initPreset"); }
+    ECommandChange loadBank(int selector) override { return note("loadBank", selector); }
     ECommandChange setKnobMode(bool on) override { return note("setKnobMode", on); }
     ECommandChange setTuningSource(int s) override { return note("setTuningSource", s); }
     ECommandChange setTuningBase(float semitones) override { return note("setTuningBase", semitones); }
@@ -80,6 +81,10 @@ TEST(CommandRecords, ActionsGetTheirConvertedValues)
         {1014, 0.0f, "swapPreset"},
         {1015, 0.0f, "initPreset"},
         {1015, 0.7f, ""},
+        {1016, 0.0f, "loadBank 0"},
+        {1016, 0.35f, "loadBank 3"},
+        {1016, 0.95f, "loadBank 9"},
+        {1016, 1.0f, "loadBank 9"},
         {1017, 0.5f, "setKnobMode 1"},
         {1017, 0.49f, "setKnobMode 0"},
         {1018, 0.3f, "setTuningSource 1"},
@@ -104,7 +109,7 @@ TEST(CommandRecords, ActionsGetTheirConvertedValues)
 
 TEST(CommandRecords, OnlyThePluginsCommandsAct)
 {
-    for (int index : {1001, 1005, 1011, 1016, 1019, 1024, 1032, 1033})
+    for (int index : {1001, 1005, 1011, 1019, 1024, 1032, 1033})
         EXPECT_FALSE(commandRecord(index)->run) << index;
     for (int index : {-1, 0, 108, 999, 1034, 5000})
         EXPECT_EQ(commandRecord(index), nullptr) << index;

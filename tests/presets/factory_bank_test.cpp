@@ -1,4 +1,5 @@
 #include "presets/chunk.h"
+#include "presets/embedded_banks.h"
 #include "presets/factory_bank.h"
 
 #include <gtest/gtest.h>
@@ -111,6 +112,25 @@ TEST(FactoryBank, ABankWithAlteredBytesIsRefusedAndTheBankStaysUntouched)
     broken[kBankChunkOffset] = 'X';
     const CStoredBank unreadable {broken.data(), broken.size(), bankChecksum(broken.data(), broken.size()), ""};
     EXPECT_FALSE(loadStoredBank(&unreadable, *programs));
+}
+
+TEST(FactoryBank, EveryEmbeddedBankMatchesItsChecksumAndAFlippedBitDoesNot)
+{
+    int embedded = 0;
+    for (int s = 0; s < kFactoryBankCount; ++s) {
+        const CStoredBank* bank = factoryBank(s);
+        if (!bank)
+            continue;
+        ++embedded;
+        EXPECT_TRUE(verifyStoredBank(*bank)) << "bank " << s;
+        std::vector<uint8_t> flipped(bank->bytes, bank->bytes + bank->size);
+        flipped[flipped.size() / 3] ^= 0x04;
+        EXPECT_FALSE(verifyStoredBank({flipped.data(), flipped.size(), bank->expectedChecksum, bank->name})) << s;
+    }
+    EXPECT_EQ(factoryBank(-1), nullptr);
+    EXPECT_EQ(factoryBank(kRandomBankSelector), nullptr);
+    if (embedded == 0)
+        GTEST_SKIP() << "no bank is embedded yet";
 }
 
 TEST(FactoryBank, AFactoryLoadMovesALoneEffect2IntoEffect1)
