@@ -358,7 +358,7 @@ inline float CVoice::shape(float x) const
 }
 
 template <bool Oversampled, bool PreShaper, bool Feedback, bool MixOnly>
-inline float CVoice::oscillatorSample(int age)
+inline float CVoice::oscillatorSample(int age, CDecimator& decimator)
 {
     const int steps = Oversampled ? m_oversampling : 1;
     const double firstStep = static_cast<double>(age) * steps;
@@ -371,7 +371,7 @@ inline float CVoice::oscillatorSample(int age)
                           : m_combination.combine(m_oscillators, o1, o2, o3, firstStep + s);
         if constexpr (PreShaper)
             x = shape(x);
-        out = Oversampled ? out + m_decimator.tick(x) : x;
+        out = Oversampled ? out + decimator.tick(x) : x;
     }
     if constexpr (Feedback)
         m_feedback.advanceRead();
@@ -383,8 +383,11 @@ template <bool Oversampled, bool PreShaper, bool Feedback, bool Resonator, bool 
 bool CVoice::renderRun(float* left, float* right, int count, int age)
 {
     std::array<float, kFineGrid> out;
+    // A local copy of the decimator's memory stays in registers over the run.
+    CDecimator decimator = m_decimator;
     for (int i = 0; i < count; ++i)
-        out[static_cast<size_t>(i)] = oscillatorSample<Oversampled, PreShaper, Feedback, MixOnly>(age + i);
+        out[static_cast<size_t>(i)] = oscillatorSample<Oversampled, PreShaper, Feedback, MixOnly>(age + i, decimator);
+    m_decimator = decimator;
     m_filter.run(out.data(), count);
     const float weight = m_resonanceWeightInUse;
     const float dry = (1.0f - weight) / 2.0f;

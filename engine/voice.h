@@ -226,7 +226,7 @@ private:
     // A note whose output turned non-finite ends at once; the voice starts the next one afresh.
     void dropBrokenNote();
     template <bool Oversampled, bool PreShaper, bool Feedback, bool MixOnly>
-    inline float oscillatorSample(int age);
+    inline float oscillatorSample(int age, CDecimator& decimator);
     inline float shape(float x) const;
     void clearFilters();
     void applyCutoff();
