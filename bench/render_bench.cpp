@@ -15,20 +15,23 @@ using namespace quorvix;
 constexpr float kRate = 44100.0f;
 constexpr int kBlock = 512;
 
-enum class ESound { Init, Heavy };
+// Heavy: two extra oscillators and oscillator oversampling "Always", no filter. Full: three saws,
+// oversampling "Always", "Double Butterworth Low" at Level 8 and the resonator.
+enum class ESound { Init, Heavy, Full };
 
 struct CScenario {
     CEngineContext context;
     std::vector<std::unique_ptr<CTimbre>> timbres;
     std::vector<float> left = std::vector<float>(kBlock), right = std::vector<float>(kBlock);
 
-    CScenario(int voices, ESound sound, bool high, bool effects)
+    // voices notes spread over timbres of perTimbre voices each; the last voice of a full timbre is its mono voice.
+    CScenario(int voices, ESound sound, bool high, bool effects, int perTimbre = kVoiceCount)
     {
         context.hostBeatsPerSecond = 2.0f;
         context.samplesPerBeat = kRate / 2.0f;
         context.beatsPerSample = 2.0f / kRate;
         context.samplePeriod = 1.0 / kRate;
-        const int timbreCount = std::max(1, (voices + kVoiceCount - 1) / kVoiceCount);
+        const int timbreCount = std::max(1, (voices + perTimbre - 1) / perTimbre);
         for (int t = 0; t < timbreCount; ++t) {
             auto timbre = std::make_unique<CTimbre>();
             timbre->attach(&context);
@@ -43,6 +46,16 @@ struct CScenario {
                 setParameterValue(*timbre, 38, 0.6f);          // OSC2 detuned
                 setParameterValue(*timbre, 52, 1.0f);          // oversampling "Always"
             }
+            if (sound == ESound::Full) {
+                for (const int wave : {25, 33, 41})
+                    setParameterValue(*timbre, wave, 5.5f / 54.0f); // "Saw Up"
+                setParameterValue(*timbre, 38, 0.6f);               // OSC2 detuned
+                setParameterValue(*timbre, 52, 1.0f);               // oversampling "Always"
+                setParameterValue(*timbre, 105, 2.0f / 9.0f);       // "Double Butterworth Low"
+                setParameterValue(*timbre, 106, 1.0f);              // Level 8
+                setParameterValue(*timbre, 109, 0.5f);              // resonator weight
+                setParameterValue(*timbre, 112, 0.5f);              // resonance
+            }
             if (effects) {
                 setParameterValue(*timbre, 163, 2.5f / 22.0f); // "Delay"
                 setParameterValue(*timbre, 172, 8.5f / 22.0f); // "Chorus"
@@ -53,8 +66,8 @@ struct CScenario {
         context.oscOversampling = 1;
         // Poly notes first, then the mono voice of each timbre.
         for (int v = 0; v < voices; ++v) {
-            CTimbre& timbre = *timbres[static_cast<size_t>(v / kVoiceCount)];
-            const int slot = v % kVoiceCount;
+            CTimbre& timbre = *timbres[static_cast<size_t>(v / perTimbre)];
+            const int slot = v % perTimbre;
             CMidiEvent note;
             note.status = slot < kMaxPolyphony ? 0x90 : 0x91;
             note.data1 = static_cast<uint8_t>(36 + (v * 7) % 48);
@@ -74,9 +87,10 @@ struct CScenario {
     }
 };
 
-void run(benchmark::State& state, int voices, ESound sound, bool high, bool effects = false)
+void run(benchmark::State& state, int voices, ESound sound, bool high, bool effects = false,
+         int perTimbre = kVoiceCount)
 {
-    CScenario scenario(voices, sound, high, effects);
+    CScenario scenario(voices, sound, high, effects, perTimbre);
     for (auto _ : state) {
         scenario.render();
         benchmark::DoNotOptimize(scenario.left.data());
@@ -97,6 +111,10 @@ void BM_Heavy1High(benchmark::State& s) { run(s, 1, ESound::Heavy, true); }
 void BM_Heavy16High(benchmark::State& s) { run(s, 16, ESound::Heavy, true); }
 void BM_Heavy68High(benchmark::State& s) { run(s, 68, ESound::Heavy, true); }
 void BM_Heavy68Effects(benchmark::State& s) { run(s, 68, ESound::Heavy, false, true); }
+// The full-polyphony target: four timbres of 16 voices, chorus and delay.
+void BM_Full64(benchmark::State& s) { run(s, 64, ESound::Full, false, true, kMaxPolyphony); }
+void BM_Full64High(benchmark::State& s) { run(s, 64, ESound::Full, true, true, kMaxPolyphony); }
+void BM_Init64(benchmark::State& s) { run(s, 64, ESound::Init, false, false, kMaxPolyphony); }
 
 BENCHMARK(BM_Idle);
 BENCHMARK(BM_Init1);
@@ -110,6 +128,9 @@ BENCHMARK(BM_Heavy1High);
 BENCHMARK(BM_Heavy16High);
 BENCHMARK(BM_Heavy68High);
 BENCHMARK(BM_Heavy68Effects);
+BENCHMARK(BM_Full64);
+BENCHMARK(BM_Full64High);
+BENCHMARK(BM_Init64);
 
 } // namespace
 

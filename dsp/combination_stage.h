@@ -58,6 +58,12 @@ public:
     void noteStart();
     // One oversampled step after the three oscillators stepped with outputs o1, o2, o3.
     inline float combine(Oscillators& osc, float o1, float o2, float o3, double stepIndex);
+    // Both operators "Mix": combine is a weighted sum that mix computes without choosing.
+    bool mixesOnly() const { return m_operatorA == op::Mix && m_operatorB == op::Mix; }
+    float mix(float o1, float o2, float o3) const
+    {
+        return o1 * m_weightEff[0] + m_weightEff[1] * o2 + m_weightEff[2] * o3;
+    }
 
     int operatorA() const { return m_operatorA; }
     int operatorB() const { return m_operatorB; }

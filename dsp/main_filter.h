@@ -24,8 +24,11 @@ public:
     // Zeroes both stages' memories; coefficients stay.
     void clear();
 
-    // Filters n samples in place.
+    // Filters n samples in place. The sections work as a wavefront (section k on sample i - k) so
+    // that they overlap in the processor; the result is the same, bit for bit, as runReference.
     void run(float* x, int n);
+    // The plain form: each sample through every section in turn.
+    void runReference(float* x, int n);
 
     const CPoleFilter& stageA() const { return m_stageA; }
     const CPoleFilter& stageB() const { return m_stageB; }

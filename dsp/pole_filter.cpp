@@ -46,6 +46,7 @@ void CPoleFilter::setType(int type, bool stageB)
     m_type = std::clamp(type, 0, 8);
     m_stageB = stageB;
     m_design = std::min(stageB ? kStageB[m_type] : kStageA[m_type], design::ChebyshevHigh);
+    m_gains.high = m_design >= design::BesselHigh;
     updateScale();
     redesign();
 }
@@ -118,9 +119,9 @@ void CPoleFilter::redesign()
     const std::complex<double> z1 = c.z1, z2 = c.z2;
     const double g =
         std::hypot(1.0 - c.a1 - c.a2, z2.real() * z1.imag() + z1.real() * z2.imag() - z1.imag() - z2.imag());
-    m_a1 = c.a1;
-    m_a2 = c.a2;
-    m_g = g * m_sectionScale;
+    m_gains.a1 = c.a1;
+    m_gains.a2 = c.a2;
+    m_gains.g = g * m_sectionScale;
 }
 
 } // namespace quorvix

@@ -22,6 +22,24 @@ constexpr int ChebyshevHigh = 6;
 } // namespace design
 
 constexpr int kMaxFilterSections = 8;
+// Each section is limited where resonance would run away.
+constexpr double kSectionLimit = 100.0;
+
+// The coefficients that every section of a stage shares.
+struct CSectionGains {
+    double g = 0.0, a1 = 0.0, a2 = 0.0;
+    bool high = false; // complementary: the section passes on its input minus its output
+};
+
+// One section filters one value: it keeps the scaled input and the clipped output in its memory
+// and returns what the next section takes.
+inline double sectionStep(CSecondOrderState<double>& s, const CSectionGains& c, double in)
+{
+    const double scaled = in * c.g;
+    const double y =
+        s.shift(scaled, symmetricClip(scaled + 2.0 * s.x1 + s.x2 + c.a1 * s.y1 + c.a2 * s.y2, kSectionLimit));
+    return c.high ? in - y : y;
+}
 
 // The filter parameter p (0..1) as the parameter of stage A, -8 p - 1, and back.
 inline double stageAParameter(double p) { return -8.0 * p - 1.0; }
@@ -48,10 +66,12 @@ public:
     int designNumber() const { return m_design; }
     double frequency() const { return m_frequency; }
     int sections() const { return m_sections; }
+    bool active() const { return m_design != design::None; }
+    const CSectionGains& gains() const { return m_gains; }
+    // The memories of the sections, for the filter's run over many samples.
+    std::array<CSecondOrderState<double>, kMaxFilterSections>& states() { return m_state; }
 
 private:
-    // Each section is limited where resonance would run away.
-    static constexpr double kSectionLimit = 100.0;
     void setType(int type, bool stageB);
     void updateScale();
     void redesign();
@@ -70,7 +90,7 @@ private:
     // derived
     double m_frequency = 1000.0;
     double m_sectionScale = 0.25;
-    double m_g = 0.0, m_a1 = 0.0, m_a2 = 0.0;
+    CSectionGains m_gains;
     // state per section: scaled inputs and outputs
     std::array<CSecondOrderState<double>, kMaxFilterSections> m_state {};
 };
@@ -79,15 +99,9 @@ inline float CPoleFilter::tick(float x)
 {
     if (m_design == design::None)
         return x;
-    const bool high = m_design >= design::BesselHigh;
     double in = x;
-    for (int i = 0; i < m_sections; ++i) {
-        CSecondOrderState<double>& s = m_state[static_cast<size_t>(i)];
-        const double scaled = in * m_g;
-        const double y = s.shift(scaled, symmetricClip(scaled + 2.0 * s.x1 + s.x2 + m_a1 * s.y1 + m_a2 * s.y2,
-                                                      kSectionLimit));
-        in = high ? in - y : y;
-    }
+    for (int i = 0; i < m_sections; ++i)
+        in = sectionStep(m_state[static_cast<size_t>(i)], m_gains, in);
     return static_cast<float>(in);
 }
 

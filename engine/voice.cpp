@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <span>
+#include <utility>
 
 namespace quorvix {
 
@@ -356,44 +357,48 @@ inline float CVoice::shape(float x) const
     return m_shaper->lookup(x * m_shaperGain + m_shaperPosition) * m_shaperMix + x * (1.0f - m_shaperMix);
 }
 
-inline float CVoice::oscillatorSample(int age)
+template <bool Oversampled, bool PreShaper, bool Feedback, bool MixOnly>
+inline float CVoice::oscillatorSample(int age, CDecimator& decimator)
 {
-    const int steps = m_oversampling;
-    const bool preShaper = !m_settings.shaper.postFilter;
+    const int steps = Oversampled ? m_oversampling : 1;
     const double firstStep = static_cast<double>(age) * steps;
     float out = 0.0f;
     for (int s = 0; s < steps; ++s) {
         const float o1 = m_oscillators[0].step();
         const float o2 = m_oscillators[1].step();
         const float o3 = m_oscillators[2].step();
-        float x = m_combination.combine(m_oscillators, o1, o2, o3, firstStep + s);
-        if (preShaper)
+        float x = MixOnly ? m_combination.mix(o1, o2, o3)
+                          : m_combination.combine(m_oscillators, o1, o2, o3, firstStep + s);
+        if constexpr (PreShaper)
             x = shape(x);
-        out = steps == 1 ? x : out + m_decimator.tick(x);
+        out = Oversampled ? out + decimator.tick(x) : x;
     }
-    if (m_feedbackInUse)
+    if constexpr (Feedback)
         m_feedback.advanceRead();
     return out;
 }
 
-// False, with nothing added, when the run's output is not finite. count is at most a fine grid
-// step, so the feedback line (at least that long) is read before any of its cells is rewritten.
-bool CVoice::renderAudio(float* left, float* right, int count, int age)
+// The voice's path with what it leaves out fixed at compile time; one is chosen for each run.
+template <bool Oversampled, bool PreShaper, bool Feedback, bool Resonator, bool MixOnly>
+bool CVoice::renderRun(float* left, float* right, int count, int age)
 {
     std::array<float, kFineGrid> out;
+    // A local copy of the decimator's memory stays in registers over the run.
+    CDecimator decimator = m_decimator;
     for (int i = 0; i < count; ++i)
-        out[static_cast<size_t>(i)] = oscillatorSample(age + i);
+        out[static_cast<size_t>(i)] = oscillatorSample<Oversampled, PreShaper, Feedback, MixOnly>(age + i, decimator);
+    m_decimator = decimator;
     m_filter.run(out.data(), count);
     const float weight = m_resonanceWeightInUse;
     const float dry = (1.0f - weight) / 2.0f;
-    const bool postShaper = m_settings.shaper.postFilter;
     float check = 0.0f; // NaN once any sample is NaN (the clip turns infinities into NaN)
     for (float& sample : std::span(out.data(), static_cast<size_t>(count))) {
         float x = sample;
-        x = m_resonator.tick(x) * weight + x * dry;
-        if (postShaper)
+        // The resonator's output is limited, so at weight 0 it adds only a zero.
+        x = Resonator ? m_resonator.tick(x) * weight + x * dry : x * dry;
+        if constexpr (!PreShaper)
             x = shape(x);
-        if (m_feedbackInUse)
+        if constexpr (Feedback)
             m_feedback.write(x);
         x = m_dcBlocker.tick(x);
         m_amplitude += m_amplitudeIncrement;
@@ -411,6 +416,28 @@ bool CVoice::renderAudio(float* left, float* right, int count, int age)
         right[i] += out[static_cast<size_t>(i)] * m_pan[1].current;
     }
     return true;
+}
+
+template <size_t... I>
+constexpr auto CVoice::runTable(std::index_sequence<I...>)
+{
+    return std::array {&CVoice::renderRun<(I & 1) != 0, (I & 2) != 0, (I & 4) != 0, (I & 8) != 0, (I & 16) != 0>...};
+}
+
+// False, with nothing added, when the run's output is not finite. count is at most a fine grid
+// step, so the feedback line (at least that long) is read before any of its cells is rewritten.
+bool CVoice::renderAudio(float* left, float* right, int count, int age)
+{
+    // A resonator at weight 0 that no modulation drives adds nothing; it rests cleared so that it
+    // starts from silence when its weight rises.
+    const bool resonator = m_resonanceWeightInUse != 0.0f || m_filterSection.modulates(filtertarget::ResonanceWeight);
+    if (!resonator && !m_resonatorResting)
+        m_resonator.clear();
+    m_resonatorResting = !resonator;
+    static constexpr auto kRuns = runTable(std::make_index_sequence<32>());
+    const size_t choice = (m_oversampling > 1 ? 1u : 0u) | (m_settings.shaper.postFilter ? 0u : 2u) |
+                          (m_feedbackInUse ? 4u : 0u) | (resonator ? 8u : 0u) | (m_combination.mixesOnly() ? 16u : 0u);
+    return (this->*kRuns[choice])(left, right, count, age);
 }
 
 void CVoice::dropBrokenNote()

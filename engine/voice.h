@@ -20,6 +20,7 @@
 #include "engine/voice_settings.h"
 
 #include <array>
+#include <utility>
 
 namespace quorvix {
 
@@ -216,9 +217,16 @@ private:
 
     // audio
     bool renderAudio(float* left, float* right, int count, int age);
+    // The run's options as template arguments: oscillator oversampling, the shaper before the
+    // filter, the feedback line, the resonator, both combination operators "Mix".
+    template <bool Oversampled, bool PreShaper, bool Feedback, bool Resonator, bool MixOnly>
+    bool renderRun(float* left, float* right, int count, int age);
+    template <size_t... I>
+    static constexpr auto runTable(std::index_sequence<I...>);
     // A note whose output turned non-finite ends at once; the voice starts the next one afresh.
     void dropBrokenNote();
-    inline float oscillatorSample(int age);
+    template <bool Oversampled, bool PreShaper, bool Feedback, bool MixOnly>
+    inline float oscillatorSample(int age, CDecimator& decimator);
     inline float shape(float x) const;
     void clearFilters();
     void applyCutoff();
@@ -245,6 +253,7 @@ private:
     CTempoClock m_portamentoClock;
     CMainFilter m_filter;
     CResonator m_resonator;
+    bool m_resonatorResting = false; // cleared and left out while it adds nothing
     CDcBlocker m_dcBlocker;
     const CShaperTable* m_shaper = nullptr;
     float m_shaperGain = 0.33333334f; // values in use, with modulation

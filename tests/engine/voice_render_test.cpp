@@ -202,6 +202,19 @@ TEST_F(VoiceRenderTest, FilterParametersAndKeyTracking)
     EXPECT_EQ(voice.filter().stageA().sections(), 8);
 }
 
+TEST_F(VoiceRenderTest, ResonatorLeftOutAtWeightZeroReturnsWhenItRises)
+{
+    setParameterValue(timbre, 109, 0.0f); // resonator weight 0: the voice leaves it out
+    const CBlock dry = block(4096, {midi(0, 0x90, 60, 100)});
+    setParameterValue(timbre, 109, 1.0f); // resonator only: the dry signal has weight 0 now
+    block(512);
+    const CBlock resonated = block(4096);
+    EXPECT_GT(dry.peak(), 0.01f);
+    EXPECT_GT(resonated.peak(), 0.1f * dry.peak()) << "the resonator runs again";
+    for (float v : resonated.left)
+        ASSERT_TRUE(std::isfinite(v));
+}
+
 TEST_F(VoiceRenderTest, ShaperBeforeOrAfterTheFilter)
 {
     useSine();
