@@ -2,6 +2,7 @@
 
 #include "editor/editor_pages.h"
 #include "editor/effect_knobs.h"
+#include "editor/page_builder.h"
 #include "editor/page_set.h"
 #include "editor/skin/skin.h"
 #include "editor/toolkit/editor_frame.h"
@@ -182,7 +183,7 @@ void CEditor::showValue(int number, float value)
     for (int unit = 0; unit < 2; ++unit)
         if (number == kEffectTypeNumbers[unit])
             relabelEffect(unit, value);
-    m_panels->showValue(number, value, *m_pages);
+    m_panels->showValue(number, value);
 }
 
 void CEditor::relabelEffect(int unit, float typeValue)
@@ -192,7 +193,7 @@ void CEditor::relabelEffect(int unit, float typeValue)
         if (view.unit != unit)
             continue;
         const CEffectKnob knob = effectKnob(type, view.knob);
-        view.label->setText(knob.label);
+        relabel(*view.label, knob.label);
         if (knob.text) {
             const EEffectKnobText text = *knob.text;
             view.field->setDisplayFormatter([text](float v) { return effectKnobText(text, v); });
@@ -215,7 +216,7 @@ void CEditor::refreshAll()
         showValue(n, m_effect->getParameter(n));
     for (int n : kShownCommands)
         showValue(n, m_effect->getParameter(n));
-    m_panels->rebind(*m_pages);
+    m_panels->rebind();
 }
 
 void CEditor::showPage(int page)
@@ -250,7 +251,7 @@ void CEditor::valueChanged(CPainter*, CValueControl* control)
         return;
     const int tag = control->getTag();
     const float value = control->getValue();
-    if (m_panels->valueChanged(control, *this))
+    if (m_panels->valueChanged(control))
         return;
     if (isAutomated(tag)) {
         m_effect->automateParameter(tag, value);

@@ -51,9 +51,6 @@ public:
     int knobMode() const override { return hostKnobMode(); }
     EKnobDrag knobDrag() const override;
 
-    int currentPage() const { return m_page; }
-    CEditorFrame* frame() const { return m_frame.get(); }
-
 private:
     // Numbers 0..199 of the selected timbre, then the commands 1000..1033.
     static constexpr int kPendingCount = kParametersPerTimbre + kLastCommand - kFirstCommand + 1;

@@ -1,11 +1,12 @@
 #include "editor/editor_pages.h"
 
 #include "editor/combiner_panel.h"
-#include "editor/editor.h"
+#include "presets/parameter_table.h"
 #include "editor/effect_knobs.h"
 #include "editor/oscilloscope.h"
 #include "editor/page_builder.h"
 #include "editor/shaper_display.h"
+#include "editor/skin_preview.h"
 #include "editor/skin/skin.h"
 #include "editor/toolkit/knob_value_field.h"
 #include "editor/mix_diagram.h"
@@ -404,6 +405,8 @@ void miscPage(CPageBuilder& b, CEditorPanels& panels)
     std::vector<std::string> skins = {"Built-in"};
     skins.insert(skins.end(), panels.skinNames.begin(), panels.skinNames.end());
     panels.skinMenu = b.menu({290, 363}, B::OptionsMenuBig, cmd::SkinSelector, skins);
+    panels.skinPreview = new CSkinPreview(CRect::sized(290, 386, kSkinPreviewWidth, 112), b.skin());
+    b.add(panels.skinPreview);
     auto* logo = new CPopupGrid({456, 337}, b.listener(), cmd::LogoAboutBox, 2, b.skin().bitmap(B::AboutLogo));
     logo->setValue(0.0f);
     b.add(logo);
@@ -430,10 +433,8 @@ int choiceOf(float value, int count) { return std::clamp(static_cast<int>(value 
 
 void setLabel(CSkinLabel* label, const std::string& text)
 {
-    if (label && label->text() != text) {
-        label->setText(text);
-        label->setDirty(true);
-    }
+    if (label)
+        relabel(*label, text);
 }
 
 } // namespace
@@ -442,7 +443,7 @@ CEditorPanels::CEditorPanels(CEffectBase* effect) : m_effect(effect) {}
 
 CEditorPanels::~CEditorPanels() = default;
 
-void CEditorPanels::showValue(int number, float value, CPageSet&)
+void CEditorPanels::showValue(int number, float value)
 {
     for (const CRunOnceLabel& once : runOnceLabels) {
         if (once.modusNumber != number)
@@ -492,7 +493,7 @@ void CEditorPanels::showTuning()
     setLabel(tuningLines[2], mappingText(source, timbre.mainTuning()));
 }
 
-void CEditorPanels::rebind(CPageSet&)
+void CEditorPanels::rebind()
 {
     auto* plugin = dynamic_cast<CSynthPlugin*>(m_effect);
     if (!plugin)
@@ -527,10 +528,12 @@ void CEditorPanels::rebind(CPageSet&)
             if (skinNames[i] + "/" == current || skinNames[i] == current)
                 index = static_cast<int>(i) + 1;
         skinMenu->setIndex(index);
+        if (skinPreview)
+            skinPreview->show(index == 0 ? std::string() : skinNames[static_cast<size_t>(index - 1)]);
     }
 }
 
-bool CEditorPanels::valueChanged(CValueControl* control, CEditor&)
+bool CEditorPanels::valueChanged(CValueControl* control)
 {
     const int tag = control->getTag();
     for (auto& panel : combiners) {
@@ -541,7 +544,11 @@ bool CEditorPanels::valueChanged(CValueControl* control, CEditor&)
     }
     if (tag == cmd::SkinSelector && skinMenu) {
         const int index = skinMenu->getIndex();
-        setSkinName(index <= 0 ? std::string() : skinNames[static_cast<size_t>(index - 1)]);
+        const std::string name = index <= 0 ? std::string() : skinNames[static_cast<size_t>(index - 1)];
+        // The new skin shows at the next opening of the editor.
+        setSkinName(name);
+        if (skinPreview)
+            skinPreview->show(name);
         return true;
     }
     return tag == cmd::LogoAboutBox;

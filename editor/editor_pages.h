@@ -11,13 +11,12 @@
 namespace quorvix {
 
 class CCombinerPanel;
-class CEditor;
 class CEffectBase;
 class COscilloscope;
 class CPageSet;
 class CShaperDisplay;
 class CSkin;
-class CSkinImageView;
+class CSkinPreview;
 class CSkinLabel;
 class CSkinMenu;
 class CValueControl;
@@ -47,11 +46,11 @@ public:
     CEditorPanels& operator=(const CEditorPanels&) = delete;
 
     // What else follows a number's new value.
-    void showValue(int number, float value, CPageSet& pages);
+    void showValue(int number, float value);
     // After a change of timbre, program or settings: the lists and the module views again.
-    void rebind(CPageSet& pages);
+    void rebind();
     // Takes the controls that edit a module directly; true when it did.
-    bool valueChanged(CValueControl* control, CEditor& editor);
+    bool valueChanged(CValueControl* control);
 
     std::array<COscilloscope*, 3> oscilloscopes {};
     CShaperDisplay* shaper = nullptr;
@@ -65,7 +64,7 @@ public:
     std::array<CSkinLabel*, 3> tuningLines {};
     CSkinMenu* skinMenu = nullptr;
     std::vector<std::string> skinNames;
-    CSkinImageView* skinPreview = nullptr;
+    CSkinPreview* skinPreview = nullptr;
 
 private:
     // The Overview's amount knobs take their destinations' names and texts.

@@ -2,7 +2,6 @@
 #pragma once
 
 #include "editor/toolkit/widget.h"
-#include "editor/toolkit/geometry.h"
 
 namespace quorvix {
 

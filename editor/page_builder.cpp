@@ -1,5 +1,6 @@
 #include "editor/page_builder.h"
 
+#include "editor/toolkit/editor_frame.h"
 #include "editor/toolkit/knob_value_field.h"
 #include "editor/toolkit/section_title.h"
 #include "editor/toolkit/skin_button.h"
@@ -33,6 +34,16 @@ void setNumberTexts(CKnobValueField& field, int number, CEffectBase* effect)
         const CLastNote last {lastNoteKey(), lastNoteFrequency()};
         return parseEditorText(number, text, last, effect->sampleRate(), value);
     });
+}
+
+void relabel(CSkinLabel& label, const std::string& text)
+{
+    if (label.text() == text)
+        return;
+    label.setText(text);
+    label.setDirty(true);
+    if (label.frame())
+        label.frame()->setDirty(true);
 }
 
 CPageBuilder::CPageBuilder(CPageSet& set, const CSkin& skin, CValueListener* listener, CEffectBase* effect)

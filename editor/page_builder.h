@@ -70,6 +70,9 @@ private:
     int m_page = 0;
 };
 
+// A new text for a label: the labels are see-through, so the frame draws again behind it.
+void relabel(CSkinLabel& label, const std::string& text);
+
 // The editor's texts for a knob of that number: formatter and reader, when the number has them.
 void setNumberTexts(CKnobValueField& field, int number, CEffectBase* effect);
 

@@ -292,6 +292,24 @@ TEST_F(EditorPagesTest, TheOverviewAmountKnobEditsTheCombinerAsThePanelKnobDoes)
     m_plugin->dispatch(vst::effEditClose);
 }
 
+TEST_F(EditorPagesTest, DelayModusContinueRelabelsTheRunOnceSwitch)
+{
+    load();
+    open();
+    showPage(2);
+    const CRect onceLabel {22, 98, 64, 110};
+    const CShot before = shot();
+    m_plugin->setParameter(58, listValue(2, 3)); // "Continue"
+    idle();
+    const CShot continuing = shot();
+    EXPECT_GT(differences(before, continuing, onceLabel), 20) << "\"FirstKey\"";
+    EXPECT_EQ(differences(before, continuing, {342, 98, 384, 110}), 0) << "the other panel keeps \"Once \"";
+    m_plugin->setParameter(58, listValue(1, 3)); // "Hold"
+    idle();
+    EXPECT_EQ(differences(before, shot(), onceLabel), 0);
+    m_plugin->dispatch(vst::effEditClose);
+}
+
 TEST_F(EditorPagesTest, FreqBoostRelabelsTheFirstEffectsKnobsOnBothPages)
 {
     load();
@@ -311,6 +329,10 @@ TEST_F(EditorPagesTest, FreqBoostRelabelsTheFirstEffectsKnobsOnBothPages)
     EXPECT_GT(differences(volFx, volFxAfter, volFx1), 100);
     EXPECT_EQ(differences(overview, overviewAfter, overviewFx2), 0);
     EXPECT_EQ(differences(volFx, volFxAfter, volFx2), 0);
+    // Back to "None": the old labels again, with nothing of the booster's left behind.
+    m_plugin->setParameter(163, listValue(0, 22));
+    idle();
+    EXPECT_EQ(differences(overview, shot(), overviewFx1), 0);
     m_plugin->dispatch(vst::effEditClose);
 }
 
