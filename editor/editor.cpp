@@ -51,10 +51,9 @@ bool isRefreshingCommand(int tag)
 }
 
 // The settings shown on the pages, read back after every refresh.
-constexpr int kShownCommands[] = {cmd::Channel,       cmd::Program,         cmd::Quality,
-                                  cmd::LoadBankSelector, cmd::KnobMode,     cmd::TuningSource,
-                                  cmd::TuningBase,    cmd::OscOversampling, cmd::MonoTimbralMode,
-                                  cmd::AutoStorePresetChanges};
+constexpr int kShownCommands[] = {cmd::Channel,    cmd::Program,         cmd::Quality,         cmd::LoadBankSelector,
+                                  cmd::KnobMode,   cmd::TuningSource,    cmd::TuningBase,      cmd::OscOversampling,
+                                  cmd::MonoTimbralMode, cmd::AutoStorePresetChanges};
 
 } // namespace
 
