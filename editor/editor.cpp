@@ -256,9 +256,9 @@ void CEditor::valueChanged(CPainter*, CValueControl* control)
         m_effect->automateParameter(tag, value);
         showValue(tag, value);
     } else if (tag == kOctaveResetButton) {
-        float octave = 0.0f;
-        if (value <= kReleased && parseEditorText(kOctaveNumber, "*", {lastNoteKey(), lastNoteFrequency()},
-                                                  m_effect->sampleRate(), octave)) {
+        // On release: no octaves above the note.
+        if (value <= kReleased) {
+            const float octave = normalizedValue(kOctaveNumber, 0.0);
             m_effect->automateParameter(kOctaveNumber, octave);
             showValue(kOctaveNumber, octave);
         }

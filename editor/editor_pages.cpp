@@ -259,7 +259,8 @@ void oscPage(CPageBuilder& b, CEditorPanels& panels)
     CValueDisplay* octave = b.valueText(CRect::sized(460, 404, 80, 17), 186);
     octave->setValueFormatter([](float v) { return editorText(186, v); });
     panels.octaveField = octave;
-    b.kick({548, 403}, 187, B::ButtonMinus);
+    panels.octaveText = b.skin().color(ESkinColor::ParamLabelText);
+    panels.octaveReset = b.kick({548, 403}, 187, B::ButtonMinus);
 }
 
 void modPage(CPageBuilder& b, CEditorPanels& panels, int page)
@@ -417,6 +418,8 @@ void miscPage(CPageBuilder& b, CEditorPanels& panels)
 namespace {
 
 constexpr int kTuningSourceNumber = cmd::TuningSource;
+constexpr int kOversampleNumber = 52;
+constexpr int kFrequencyOversampling = 1;
 // Delay modus "Continue" relabels the run-once switch.
 constexpr int kContinueModus = 2;
 
@@ -462,8 +465,13 @@ void CEditorPanels::showValue(int number, float value)
         shaper->setDirty(true);
     if (number == kTuningSourceNumber)
         showTuning();
-    if (number == 52 && octaveField)
-        octaveField->setClickable(choiceOf(value, kOversamplingModeCount) == 1);
+    if (number == kOversampleNumber && octaveField && octaveReset) {
+        const bool enabled = choiceOf(value, kOversamplingModeCount) == kFrequencyOversampling;
+        const CColor dimmed {uint8_t(octaveText.red / 2), uint8_t(octaveText.green / 2), uint8_t(octaveText.blue / 2)};
+        octaveField->setTextColor(enabled ? octaveText : dimmed);
+        octaveField->setDirty(true);
+        octaveReset->setClickable(enabled);
+    }
     for (size_t k = 0; k < combiners.size(); ++k)
         if (combiners[k] && combiners[k]->owns(number))
             showCombiners();

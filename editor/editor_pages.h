@@ -3,6 +3,8 @@
 // program list, the tuning lines and the skin selector.
 #pragma once
 
+#include "editor/toolkit/geometry.h"
+
 #include <array>
 #include <memory>
 #include <string>
@@ -20,6 +22,7 @@ class CSkinPreview;
 class CSkinLabel;
 class CSkinMenu;
 class CValueControl;
+class CValueDisplay;
 class CValueListener;
 class CWidget;
 
@@ -60,7 +63,10 @@ public:
     std::vector<CWidget*> mirrored;
     std::array<std::unique_ptr<CCombinerPanel>, 2> combiners;
     CSkinMenu* programMenu = nullptr;
-    CValueControl* octaveField = nullptr;
+    // Enabled only while oversampling (52) is "Frequency": the octave field and its reset button.
+    CValueDisplay* octaveField = nullptr;
+    CValueControl* octaveReset = nullptr;
+    CColor octaveText;
     std::array<CSkinLabel*, 3> tuningLines {};
     CSkinMenu* skinMenu = nullptr;
     std::vector<std::string> skinNames;

@@ -310,6 +310,28 @@ TEST_F(EditorPagesTest, DelayModusContinueRelabelsTheRunOnceSwitch)
     m_plugin->dispatch(vst::effEditClose);
 }
 
+TEST_F(EditorPagesTest, TheOctaveFieldWorksOnlyWhileOversamplingFollowsTheFrequency)
+{
+    load();
+    open();
+    showPage(1);
+    const CRect field {460, 404, 540, 421};
+    const CPoint reset {557, 412};
+    const float octave = m_plugin->getParameter(186);
+    const CShot enabled = shot();
+    m_plugin->setParameter(52, listValue(0, 3)); // "OFF"
+    idle();
+    EXPECT_GT(differences(enabled, shot(), field), 20) << "the field is greyed";
+    click(reset);
+    EXPECT_EQ(m_plugin->getParameter(186), octave);
+    m_plugin->setParameter(52, listValue(1, 3)); // "Frequency"
+    idle();
+    EXPECT_EQ(differences(enabled, shot(), field), 0);
+    click(reset);
+    EXPECT_NE(m_plugin->getParameter(186), octave);
+    m_plugin->dispatch(vst::effEditClose);
+}
+
 TEST_F(EditorPagesTest, FreqBoostRelabelsTheFirstEffectsKnobsOnBothPages)
 {
     load();
