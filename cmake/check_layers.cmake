@@ -22,8 +22,9 @@ set(quorvix_allows_editor base dsp tuning engine presets platform plugin editor/
 set(quorvix_allows_host base platform plugin/vst2abi.h)
 set(quorvix_allows_notice "")
 
-# Only the editor and the notice speak X11, cairo or GTK; the core libraries link none of them.
-set(QUORVIX_GUI_FREE_LAYERS base dsp tuning engine presets platform plugin host)
+# Only the editor, the notice and the host (its edit window) speak X11, cairo or GTK; the core
+# libraries link none of them.
+set(QUORVIX_GUI_FREE_LAYERS base dsp tuning engine presets platform plugin)
 set(QUORVIX_CORE_TARGETS quorvix_base quorvix_dsp quorvix_tuning quorvix_engine quorvix_presets)
 set(QUORVIX_GUI_HEADER_REGEX "^(X11/|cairo|gtk/|gdk/)")
 set(QUORVIX_GUI_LIBRARY_REGEX "X11|x11|cairo|CAIRO|gtk|GTK|gdk|GDK")

@@ -85,6 +85,17 @@ CProgramHelp makeHostHelp()
           "plug-in refuses: it answers 0 and its state stays as it was.",
           kSetupParagraph, kHeadlessParagraph},
          {"options of save", kSetupOptions}},
+        {"edit",
+         {{"edit PLUGIN.so [--page N] [--screenshot FILE.png]", "opens the plug-in's editor in a window"}},
+         {"Opens the plug-in's editor in a window of its own, as a host embeds it: the size the\n"
+          "plug-in asks for, the editor opened on that window and its idle every 30 ms. Closing the\n"
+          "window ends the command. Needs an X display (xvfb-run gives one for screenshots).",
+          "--screenshot writes a PNG of the window once the editor has drawn, then ends. --page\n"
+          "shows one of Quorvix's pages first (0 Overview, 1 OSC, 2 OSCMod, 3 Shaper, 4 Filter,\n"
+          "5 FilterMod, 6 Vol / FX, 7 Misc); other plug-ins ignore it."},
+         {"options",
+          {{"--page N", "the Quorvix page to show, 0 to 7"},
+           {"--screenshot FILE.png", "writes the window as PNG after the editor has drawn, then ends"}}}},
     };
     help.commandHint = "'quorvix-host COMMAND --help' describes each command.";
     help.sections = {

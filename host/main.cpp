@@ -1,5 +1,6 @@
 // quorvix-host: a command-line VST 2.x host for any plug-in library.
 #include "host/command_line.h"
+#include "host/editor_window.h"
 #include "host/fx_container.h"
 #include "host/help_text.h"
 #include "host/midi_file.h"
@@ -254,6 +255,44 @@ int saveChunk(CPluginInstance& p, const std::string& path, const CSetupOptions& 
     return 0;
 }
 
+int runEdit(const std::vector<std::string>& args)
+{
+    const std::string help = commandHelp("edit");
+    if (wantsHelp(args)) {
+        std::fputs(help.c_str(), stdout);
+        return 0;
+    }
+    CEditOptions options;
+    std::vector<std::string> positional;
+    for (size_t i = 0; i < args.size(); ++i) {
+        std::string v;
+        long page = 0;
+        if (args[i] == "--page") {
+            if (!optionValue(args, i, v) || !parseInteger(v, page) || page < 0 || page > 7)
+                return fail("--page needs a page number from 0 (Overview) to 7 (Misc)");
+            options.page = static_cast<int>(page);
+        } else if (args[i] == "--screenshot") {
+            if (!optionValue(args, i, options.screenshot) || options.screenshot.empty())
+                return fail("--screenshot needs the name of the PNG file to write");
+        } else if (isOption(args[i])) {
+            return unknownOption(args[i], "edit");
+        } else {
+            positional.push_back(args[i]);
+        }
+    }
+    if (positional.size() != 1)
+        return incomplete(positional.empty() ? "edit needs a PLUGIN.so" : "edit takes one PLUGIN.so", help);
+    CLoaded loaded;
+    std::string error;
+    if (!loadPlugin(positional[0], CHostState {}, loaded, error))
+        return fail(error);
+    if (!runEditor(*loaded.instance, options, error))
+        return fail(error);
+    if (!options.screenshot.empty())
+        std::printf("wrote %s\n", options.screenshot.c_str());
+    return 0;
+}
+
 int runChunk(const std::vector<std::string>& args)
 {
     const std::string help = commandHelp("chunk");
@@ -314,6 +353,9 @@ int main(int argc, char** argv)
         std::fputs(mainHelp.c_str(), stdout);
         return 0;
     }
+    // The editor needs the display; every other command runs without one.
+    if (command == "edit")
+        return runEdit(args);
     runWithoutDisplay();
     if (command == "info")
         return runInfo(args);

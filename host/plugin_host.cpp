@@ -258,7 +258,14 @@ intptr_t CPluginInstance::callback(int32_t opcode, int32_t index, intptr_t value
         ++m_state.automateCalls;
         m_state.lastAutomatedIndex = index;
         m_state.lastAutomatedValue = opt;
+        m_state.gestures.push_back("automate " + std::to_string(index));
         return 0;
+    case vst::audioMasterBeginEdit:
+        m_state.gestures.push_back("begin " + std::to_string(index));
+        return 1;
+    case vst::audioMasterEndEdit:
+        m_state.gestures.push_back("end " + std::to_string(index));
+        return 1;
     case vst::audioMasterUpdateDisplay:
         ++m_state.updateDisplayCalls;
         return 1;
@@ -267,6 +274,8 @@ intptr_t CPluginInstance::callback(int32_t opcode, int32_t index, intptr_t value
         return 1;
     case vst::audioMasterIdle:
         ++m_state.idleCalls;
+        if (m_state.onIdle)
+            m_state.onIdle();
         return 1;
     case vst::audioMasterGetTime: {
         ++m_state.getTimeCalls;

@@ -4,6 +4,7 @@
 #include "plugin/vst2abi.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -33,6 +34,10 @@ struct CHostState {
     int getTimeCalls = 0;
     int idleCalls = 0;
     std::vector<int32_t> otherOpcodes;
+    // Edit gestures and automation in order: "begin 708", "automate 708", "end 708".
+    std::vector<std::string> gestures;
+    // Runs at every audioMasterIdle the plug-in sends (a test's input during an editor's drag).
+    std::function<void()> onIdle;
     // System-exclusive events the plug-in sent (audioMasterProcessEvents), as bytes.
     std::vector<std::vector<uint8_t>> receivedSysex;
 };

@@ -214,6 +214,12 @@ void CSynthPlugin::getParameterDisplay(int32_t index, char* text)
     copyToHost(text, parameterText(m_timbres[address.timbre], address.number), kTextCapacity);
 }
 
+void CSynthPlugin::editSelectedTimbre(const std::function<void(CTimbre&)>& edit)
+{
+    std::lock_guard lock(m_engineLock);
+    edit(m_timbres[m_selectedTimbre]);
+}
+
 void CSynthPlugin::notifyEditor(int32_t index, float value)
 {
     if (editor())

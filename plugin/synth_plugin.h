@@ -14,6 +14,7 @@
 
 #include <array>
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -84,6 +85,8 @@ public:
     const CEngineContext& context() const { return m_context; }
     const CTimbre& timbre(int k) const { return m_timbres[k]; }
     const CTimbre& measuringTimbre() const { return m_measuringTimbre; }
+    // An edit of the selected timbre's modules from the editor, under the engine lock.
+    void editSelectedTimbre(const std::function<void(CTimbre&)>& edit);
 
 private:
     // ---- editor commands (synth_plugin_commands.cpp): the actions take the engine lock, the
