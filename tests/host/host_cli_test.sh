@@ -15,7 +15,10 @@ for want in "magic:            0x56737450 (VstP)" "uniqueID:         0x51756F72 
             "vendor version:   225" "VST version:      2300" "category:         2" "Quor1 L" "T4|FiltFreq"; do
   grep -qF -- "$want" "$work/info.txt" || fail "info lacks '$want'"
 done
-[ "$(grep -c '^  [ 0-9][ 0-9][0-9] Init$' "$work/info.txt")" -eq 64 ] || fail "info lists 64 programs"
+# A fresh installation starts on factory bank 0: 64 named programs, none of them "Init".
+programs=$(sed -n '/^programs:/,/^parameters:/p' "$work/info.txt" | grep -c '^  [ 0-9][ 0-9][0-9] [^ ]')
+[ "$programs" -eq 64 ] || fail "info lists 64 programs"
+grep -q '^    0 Init$' "$work/info.txt" && fail "a fresh instance starts on factory bank 0"
 
 "$host" render "$plugin" "$demo" -o "$work/demo.wav" --rate 48000 --block 333 --tail 0.5 --quiet > "$work/render.txt" \
   || fail "render exits non-zero"

@@ -95,6 +95,7 @@ TEST_F(ChunkTest, BankChunkRestoresTheWholeState)
 
 TEST_F(ChunkTest, ProgramChunkReplacesTheCurrentProgramOnly)
 {
+    startOnInitBank();
     qhost::CPluginInstance& a = plugin();
     a.dispatch(vst::effSetProgram, 0, 5);
     a.dispatch(vst::effSetProgramName, 0, 0, const_cast<char*>("Saved sound"));
@@ -127,6 +128,7 @@ TEST_F(ChunkTest, AFailedChunkKeepsTheSound)
 
 TEST_F(ChunkTest, ADamagedBlockIsRepairedAndTheRestReads)
 {
+    startOnInitBank();
     const Bytes original = plugin().getChunk(false);
     Bytes damaged = original;
     // The first oscillator block of program 7 gets a tag no version knows.

@@ -172,6 +172,7 @@ TEST_F(PluginTest, EditorOpenIdleCloseAreSafeAnyNumberOfTimes)
 
 TEST_F(PluginTest, ProgramNumbersOutsideTheBankAreRefused)
 {
+    startOnInitBank();
     plugin().dispatch(effSetProgram, 0, 5);
     EXPECT_EQ(plugin().dispatch(effGetProgram), 5);
     EXPECT_EQ(plugin().text(effGetProgramName), "Init 5");

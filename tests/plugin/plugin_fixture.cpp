@@ -86,10 +86,17 @@ void PluginTest::writeSettings(const std::vector<uint8_t>& record)
     writeBytes(settingsPath(), record);
 }
 
-void PluginTest::useEightOutputs()
+void PluginTest::useEightOutputs(uint8_t bankSelector)
 {
-    // counter 0, mono off, knob on, oversampling 1, auto store on, flag on, bank 0, skin "Bones"
-    writeSettings(settingsRecord(4, {0, 0, 0, 0, 0, 0, 1, 0, 1, 1, 0, 1, 0, 0, 0, 0, 0, 'B', 'o', 'n', 'e', 's', 0}));
+    // counter 0, mono off, knob on, oversampling 1, auto store on, flag on, the bank, skin "Bones"
+    writeSettings(settingsRecord(
+        4, {0, 0, 0, 0, 0, 0, 1, 0, 1, 1, 0, 1, 0, bankSelector, 0, 0, 0, 'B', 'o', 'n', 'e', 's', 0}));
+}
+
+void PluginTest::startOnInitBank()
+{
+    writeSettings(settingsRecord(
+        4, {0, 0, 0, 0, 1, 0, 1, 0, 1, 1, 0, 1, 0, kRandomPresetsSelector, 0, 0, 0, 'B', 'o', 'n', 'e', 's', 0}));
 }
 
 std::unique_ptr<qhost::CPluginInstance> PluginTest::createInstance(const qhost::CHostState& state)

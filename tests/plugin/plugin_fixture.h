@@ -43,6 +43,9 @@ private:
 // The settings record of the plug-in, version 4 or older, as bytes.
 std::vector<uint8_t> settingsRecord(int version, const std::vector<uint8_t>& fields);
 
+// The bank selector of "Random Presets".
+constexpr uint8_t kRandomPresetsSelector = 9;
+
 class PluginTest : public ::testing::Test {
 protected:
     void SetUp() override;
@@ -52,7 +55,10 @@ protected:
     void writeSettings(const std::vector<uint8_t>& record);
     std::string settingsPath() const { return m_config.path() + "/Brenwick/Quorvix/ini"; }
     // The version 4 record with mono timbral mode off, so that all four timbres exist.
-    void useEightOutputs();
+    void useEightOutputs(uint8_t bankSelector = 0);
+    // Settings as a fresh installation has them but with "Random Presets" saved, which breeds
+    // nothing at start: the instance plays the "Init" bank instead of factory bank 0.
+    void startOnInitBank();
 
     std::unique_ptr<qhost::CPluginInstance> createInstance(const qhost::CHostState& state = {});
     qhost::CPluginInstance& plugin();

@@ -31,6 +31,7 @@ protected:
 
 TEST_F(ProgramTest, AutoStoreKeepsOrLosesTheEdit)
 {
+    startOnInitBank();
     for (bool autoStore : {false, true}) {
         plugin().setParameter(kAutoStore, autoStore ? 1.0f : 0.0f);
         setProgram(autoStore ? 2 : 1);
@@ -46,7 +47,7 @@ TEST_F(ProgramTest, AutoStoreKeepsOrLosesTheEdit)
 
 TEST_F(ProgramTest, StoringReloadsOtherTimbresOnTheProgram)
 {
-    useEightOutputs();
+    useEightOutputs(kRandomPresetsSelector);
     plugin().setParameter(kChannel, 0.375f); // timbre 2
     setProgram(0);                            // timbre 1 plays program 0 as well
     plugin().setParameter(kAutoStore, 0.0f);

@@ -26,6 +26,7 @@ protected:
 
 TEST_F(SoundTest, NoteOnChannelOneSoundsAt440Hz)
 {
+    startOnInitBank();
     plugin().setParameter(225, 16.5f / 54.0f); // OSC1 1st wave of timbre 1: "Sine"
     ASSERT_EQ(plugin().parameterDisplay(225), "Sine");
     renderBlock({{100, {0x90, 69, 127}}});
@@ -72,6 +73,7 @@ TEST_F(SoundTest, OnlyTheTimbresChannelsSound)
 // still get their echoes.
 TEST_F(SoundTest, AutomatedDelayTimesEchoInAOneThreadHost)
 {
+    startOnInitBank();
     struct CCase {
         double rate;
         int ms;
@@ -104,6 +106,7 @@ TEST_F(SoundTest, AutomatedDelayTimesEchoInAOneThreadHost)
 // Notes keep their times whatever blocks the host cuts: right after a reset and later, poly and mono.
 TEST_F(PluginTest, NoteTimesDoNotDependOnTheBlockSize)
 {
+    startOnInitBank();
     struct CTimed {
         int frame;
         std::vector<uint8_t> bytes;

@@ -87,6 +87,21 @@ TEST(RandomBank, ProgramsComeFromTheirSectionsAndTheLastHasNoEffects)
     EXPECT_GT(withChorus, 32);
 }
 
+// Levelling from one audition assumes the loudness follows the main volume; a sound that saturates
+// at the audition's volume (the voice clip, a shaper) is levelled by a measure it does not follow.
+bool followsTheVolume(CAudition& measuring, const CProgram& p)
+{
+    auto meanAt = [&](float volume) {
+        CProgram q = p;
+        q.level.mainVolume = volume;
+        q.level.volumeKeySlope = 1.0f;
+        const std::array<CLoudness, 2> heard = measureLoudness(measuring.timbre(), q);
+        return (heard[0].loudness + heard[1].loudness) / 2.0;
+    };
+    const double halving = 20.0 * std::log10(meanAt(0.5f) / meanAt(0.25f));
+    return std::fabs(halving - 20.0 * std::log10(2.0)) < 1.0;
+}
+
 // The factory banks as they are today, with an "Init" current bank: every accepted program is
 // within the bounds and, played again at its new level and slope, near the target loudness.
 TEST(RandomBank, AcceptedProgramsAreLevelledOverSeveralSeeds)
@@ -116,7 +131,7 @@ TEST(RandomBank, AcceptedProgramsAreLevelledOverSeveralSeeds)
 
             const std::array<CLoudness, 2> heard = measureLoudness(measuring.timbre(), p);
             const double mean = (heard[0].loudness + heard[1].loudness) / 2.0;
-            if (p.level.mainVolume < 12.589254f && i < kProgramCount - 1) {
+            if (p.level.mainVolume < 12.589254f && i < kProgramCount - 1 && followsTheVolume(measuring, p)) {
                 EXPECT_LT(20.0 * std::log10(mean / kTargetLoudness), 3.0);
                 EXPECT_GT(20.0 * std::log10(mean / kTargetLoudness), -6.0);
             }
