@@ -13,6 +13,9 @@ constexpr float kMaxTime = 1000.0f;
 constexpr float kMinDepth = 0.00001f;
 constexpr float kMaxDepth = 100.0f;
 constexpr float kMinRate = 0.00001f;
+// The longest sweep in samples, so that the sweep counter stays an int at the slowest rate (more
+// than six hours at 44.1 kHz: a sweep that slow stands still).
+constexpr float kMaxPeriod = 1.0e9f;
 constexpr float kDepthToAmplitude = 0.8888889f;
 constexpr int kChorus = 8;
 
@@ -102,8 +105,8 @@ void CModDelay::setDepth(float ms, int kind, bool mayGrow)
 
 void CModDelay::setRate(float hz)
 {
-    m_rate = std::max(hz, kMinRate);
-    m_period = m_sampleRate / std::min(m_rate, m_sampleRate / 2.0f);
+    m_rate = hz > kMinRate ? hz : kMinRate; // NaN too
+    m_period = std::min(m_sampleRate / std::min(m_rate, m_sampleRate / 2.0f), kMaxPeriod);
     m_periodInt = std::max(static_cast<int>(std::floor(m_period + 0.5f)), 1);
     m_step = 2.0f / m_period;
     m_counter = static_cast<int>(std::floor(m_period * m_phaseOffset + 0.5f)) % m_periodInt;

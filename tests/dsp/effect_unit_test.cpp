@@ -1,11 +1,13 @@
 // Effect units driven directly: echo positions and heights, damping, the modulated delays,
 // the booster, tempo synchronisation and storage that may not grow.
 #include "dsp/effect_unit.h"
+#include "dsp/mod_delay.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <initializer_list>
+#include <limits>
 #include <utility>
 #include <vector>
 
@@ -271,6 +273,25 @@ TEST(EffectUnit, SynchronisedLinesGrowOffTheAudioThreadUpToTheSlowestTempo)
     unit.tempoChanged(true);
     EXPECT_EQ(unit.line(0).length(), 352800);
 }
+
+// The slowest sweep (and a NaN rate) at the highest sample rate keeps its counter in range: the
+// sanitizer pass catches an out-of-range conversion here.
+TEST(ModDelay, TheSlowestSweepStaysInRange)
+{
+    for (const float hz : {0.0f, 0.00001f, std::numeric_limits<float>::quiet_NaN()}) {
+        CModDelay delay;
+        delay.setSampleRate(768000.0f, true);
+        delay.setTime(5.0f, effect::Chorus, true);
+        delay.setDepth(2.0f, effect::Chorus, true);
+        delay.setRate(hz);
+        delay.retuneRate(hz);
+        float out = 0.0f;
+        for (int i = 0; i < 1000; ++i)
+            out = delay.chorus(i % 100 == 0 ? 1.0f : 0.0f, 0.5f);
+        EXPECT_TRUE(std::isfinite(out)) << hz;
+    }
+}
+
 
 } // namespace
 } // namespace quorvix
