@@ -96,8 +96,10 @@ public:
     int32_t formatVersion = 0;
     std::string formatSpecs, date;
 
-private:
+    // False when a key has no positive, finite frequency, whose cents no version 0 or 1 file holds.
     bool frequenciesWritable() const;
+
+private:
     static size_t clampNote(int n) { return static_cast<size_t>(n < 0 ? 0 : (n > 127 ? 127 : n)); }
     struct CReadState;
     bool fail(const char* message);

@@ -27,7 +27,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (CTuningDataset* written : {&dataset, &exported})
         for (int lowest : {kTunVersion0, kTunVersion1, kTunVersion2}) {
             std::ostringstream out;
-            check(written->write(out, lowest, kTunVersion2), "a dataset writes");
+            if (!written->write(out, lowest, kTunVersion2)) {
+                // Keys without a positive, finite frequency have no cents for versions 0 and 1.
+                check(lowest < kTunVersion2 && !written->frequenciesWritable(), "a dataset writes");
+                continue;
+            }
             std::istringstream back(out.str());
             CLineReader backLines;
             CTuningDataset reread;
