@@ -389,6 +389,7 @@ TEST_F(EditorPagesTest, TheOctaveFieldWorksOnlyWhileOversamplingFollowsTheFreque
 {
     load();
     open();
+    m_plugin->setParameter(52, listValue(1, 3)); // "Frequency", whatever the program has
     showPage(1);
     const CRect field {460, 404, 540, 421};
     const CPoint reset {557, 412};
@@ -413,6 +414,7 @@ TEST_F(EditorPagesTest, FreqBoostRelabelsTheFirstEffectsKnobsOnBothPages)
     open();
     const CRect overviewFx1 {88, 356, 634, 370}, overviewFx2 {88, 434, 634, 448};
     const CRect volFx1 {30, 299, 634, 311}, volFx2 {30, 429, 634, 441};
+    m_plugin->setParameter(163, listValue(0, 22)); // "None", whatever the program has
     showPage(0);
     const CShot overview = shot();
     showPage(6);
