@@ -367,6 +367,22 @@ TEST_F(EditorPagesTest, DraggingTheAttackPointSlowsTheAttackAndEachProgramShowsI
     m_plugin->dispatch(vst::effEditClose);
 }
 
+TEST_F(EditorPagesTest, TheEnvelopeDisplaysFollowTheSelectedTimbre)
+{
+    loadMultiTimbral(); // timbre 1 starts with program 0, the others with program 63
+    open();
+    showPage(6);
+    const CShot first = shot();
+    m_plugin->setParameter(kChannel, listValue(1, 4));
+    idle();
+    const CShot second = shot();
+    EXPECT_GT(differences(first, second, kAmplitudeGraph), 100);
+    m_plugin->setParameter(kChannel, listValue(0, 4));
+    idle();
+    EXPECT_EQ(differences(first, shot(), kAmplitudeGraph), 0);
+    m_plugin->dispatch(vst::effEditClose);
+}
+
 TEST_F(EditorPagesTest, DelayModusContinueRelabelsTheRunOnceSwitch)
 {
     load();
