@@ -162,8 +162,10 @@ void CEditor::applyPending()
         }
         showValue(number, value);
     }
-    // The host changes programs without a word to the editor beyond the new values.
+    // The host changes programs without a word to the editor beyond the new values: the program
+    // and the envelopes, which are no numbers, are read again.
     showValue(cmd::Program, m_effect->getParameter(cmd::Program));
+    m_panels->showEnvelopes();
 }
 
 void CEditor::showValue(int number, float value)

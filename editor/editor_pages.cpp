@@ -13,7 +13,6 @@
 #include "editor/toolkit/popup_grid.h"
 #include "editor/toolkit/skin_button.h"
 #include "editor/toolkit/skin_image.h"
-#include "editor/toolkit/skin_image_view.h"
 #include "editor/toolkit/skin_knob.h"
 #include "editor/toolkit/skin_label.h"
 #include "editor/toolkit/skin_menu.h"
@@ -37,7 +36,6 @@ using B = ESkinBitmap;
 constexpr int kProgramsPerColumn = 16;
 constexpr int kWavesPerColumn = 14;
 constexpr int kSkinPreviewWidth = 139;
-constexpr int kEnvelopeGraphHeight = 94;
 
 const char* const kPageNames[kPageCount] = {"Overview", "OSC", "OSCMod", "Shaper", "Filter", "FilterMod", "Vol / FX", "Misc"};
 constexpr int kPageButtonX[kPageCount] = {30, 81, 132, 183, 234, 285, 336, 387};
@@ -170,12 +168,22 @@ void modOscillatorPanel(CPageBuilder& b, CEditorPanels& panels, int base, CPoint
     b.set().bind(base + 5, modus);
 }
 
-// The envelope display's place: the graph at its position, the controls to its right.
-// The envelope display's place: its graph at the position, its controls to the right.
-void envelopePlace(CPageBuilder& b, CPoint graph, const char* title)
+EEnvelope envelopeOf(int tag) { return static_cast<EEnvelope>(tag - cmd::OscModEnvelope1); }
+
+// An envelope display: its graph at the position, its controls to the right.
+void envelopeDisplay(CPageBuilder& b, CEditorPanels& panels, CPoint graph, int tag)
 {
-    b.add(new CSkinImageView(graph, b.skin().bitmap(B::EnvelopeDisplay), b.skin().isTransparent(B::EnvelopeDisplay)));
-    b.title(CRect::sized(6, graph.y - 4, 12, kEnvelopeGraphHeight + 8), title);
+    const EEnvelopeKind kind = tag == cmd::AdsrEnvelope ? EEnvelopeKind::Amplitude : EEnvelopeKind::Modulation;
+    auto* display = new CEnvelopeDisplay(graph, b.skin(), &panels, tag, kind);
+    b.add(display);
+    panels.envelopes[static_cast<size_t>(envelopeOf(tag))] = display;
+}
+
+// A modulation page's envelope display with its title in the gutter.
+void modEnvelope(CPageBuilder& b, CEditorPanels& panels, CPoint graph, int tag, const char* title)
+{
+    envelopeDisplay(b, panels, graph, tag);
+    b.title(CRect::sized(6, graph.y - 4, 12, CEnvelopeDisplay::kGraphHeight + 8), title);
 }
 
 // The Shaper and Filter pages show the FilterMod page's envelopes and combiner panel again.
@@ -273,8 +281,9 @@ void modPage(CPageBuilder& b, CEditorPanels& panels, int page)
     modOscillatorPanel(b, panels, filter ? 115 : 53, {22, 78}, set);
     modOscillatorPanel(b, panels, filter ? 122 : 60, {342, 78}, set);
     const size_t firstShared = b.set().page(page).size();
-    envelopePlace(b, {19, 150}, "ModEnv 1");
-    envelopePlace(b, {19, 247}, "ModEnv 2");
+    const int firstEnvelope = filter ? cmd::OscModEnvelope1 + 2 : cmd::OscModEnvelope1;
+    modEnvelope(b, panels, {19, 150}, firstEnvelope, "ModEnv 1");
+    modEnvelope(b, panels, {19, 247}, firstEnvelope + 1, "ModEnv 2");
     b.title(frameOf(6, 346, 628, 160), "COMBINER");
     panels.combiners[filter ? 1 : 0] = std::make_unique<CCombinerPanel>(
         b, CPoint {22, 349}, filter ? 129 : 67, set, filter ? ESectionKind::Filter : ESectionKind::Oscillator);
@@ -329,11 +338,11 @@ void filterPage(CPageBuilder& b, CEditorPanels& panels)
     mirroredFilterMod(b, panels, 133);
 }
 
-void volFxPage(CPageBuilder& b)
+void volFxPage(CPageBuilder& b, CEditorPanels& panels)
 {
     b.setPage(kVolFxPage);
     b.title(frameOf(6, 58, 628, 104), "VOL Env");
-    b.add(new CSkinImageView({19, 62}, b.skin().bitmap(B::EnvelopeDisplay), b.skin().isTransparent(B::EnvelopeDisplay)));
+    envelopeDisplay(b, panels, {19, 62}, cmd::AdsrEnvelope);
     b.title(frameOf(6, 166, 310, 80), "KEYB Env");
     const ESkinPage set = ESkinPage::VolFx;
     constexpr int kWideLabel = 70;
@@ -517,6 +526,7 @@ void CEditorPanels::rebind()
         if (panel)
             panel->bind(plugin);
     showCombiners();
+    showEnvelopes();
     showTuning();
     if (programMenu) {
         const int current = programMenu->getIndex();
@@ -539,6 +549,34 @@ void CEditorPanels::rebind()
         if (skinPreview)
             skinPreview->show(index == 0 ? std::string() : skinNames[static_cast<size_t>(index - 1)]);
     }
+}
+
+void CEditorPanels::showEnvelopes()
+{
+    auto* plugin = dynamic_cast<CSynthPlugin*>(m_effect);
+    if (!plugin)
+        return;
+    std::array<CEnvelopeShape, kEnvelopeCount> stored;
+    // Read under the engine lock, as the edits are written.
+    plugin->editSelectedTimbre([&](CTimbre& timbre) {
+        for (size_t e = 0; e < stored.size(); ++e)
+            stored[e] = timbre.masterVoice().envelope(static_cast<EEnvelope>(e)).storedShape();
+    });
+    for (size_t e = 0; e < envelopes.size(); ++e)
+        if (envelopes[e] && envelopes[e]->shape() != stored[e])
+            envelopes[e]->setShape(stored[e]);
+}
+
+void CEditorPanels::envelopeChanged(CEnvelopeDisplay* display, const CEnvelopeShape& shape)
+{
+    auto* plugin = dynamic_cast<CSynthPlugin*>(m_effect);
+    if (!plugin)
+        return;
+    const EEnvelope which = envelopeOf(display->tag());
+    plugin->editSelectedTimbre([&](CTimbre& timbre) {
+        timbre.voice(kMonoVoice).envelope(which).assign(shape);
+        timbre.copyModulesToVoices();
+    });
 }
 
 bool CEditorPanels::valueChanged(CValueControl* control)
@@ -573,7 +611,7 @@ void buildPages(CPageSet& pages, CEditorPanels& panels, const CSkin& skin, CValu
     modPage(b, panels, kFilterModPage);
     shaperPage(b, panels);
     filterPage(b, panels);
-    volFxPage(b);
+    volFxPage(b, panels);
     miscPage(b, panels);
 }
 

@@ -1,9 +1,11 @@
 // The eight pages of the editor and the views on them that follow the plug-in beyond a single
-// number: the oscilloscopes, the shaper display, the combiner panels, the run-once labels, the
-// program list, the tuning lines and the skin selector.
+// number: the oscilloscopes, the shaper display, the combiner panels, the envelope displays, the
+// run-once labels, the program list, the tuning lines and the skin selector.
 #pragma once
 
+#include "editor/envelope_display.h"
 #include "editor/toolkit/geometry.h"
+#include "engine/voice.h"
 
 #include <array>
 #include <memory>
@@ -41,10 +43,10 @@ struct CAmountKnob {
     CKnobValueField* field = nullptr;
 };
 
-class CEditorPanels {
+class CEditorPanels : public CEnvelopeListener {
 public:
     explicit CEditorPanels(CEffectBase* effect);
-    ~CEditorPanels();
+    ~CEditorPanels() override;
     CEditorPanels(const CEditorPanels&) = delete;
     CEditorPanels& operator=(const CEditorPanels&) = delete;
 
@@ -54,6 +56,10 @@ public:
     void rebind();
     // Takes the controls that edit a module directly; true when it did.
     bool valueChanged(CValueControl* control);
+    // The envelope displays show the selected timbre's envelopes again where they changed.
+    void showEnvelopes();
+    // An envelope display's edit goes into the selected timbre's envelope.
+    void envelopeChanged(CEnvelopeDisplay* display, const CEnvelopeShape& shape) override;
 
     std::array<COscilloscope*, 3> oscilloscopes {};
     CShaperDisplay* shaper = nullptr;
@@ -62,6 +68,8 @@ public:
     // The FilterMod page's envelopes and combiner panel, shown again on the Shaper and Filter pages.
     std::vector<CWidget*> mirrored;
     std::array<std::unique_ptr<CCombinerPanel>, 2> combiners;
+    // In the voice's order: OSCMod 1 and 2, FilterMod 1 and 2, amplitude (tags 1001 to 1005).
+    std::array<CEnvelopeDisplay*, kEnvelopeCount> envelopes {};
     CSkinMenu* programMenu = nullptr;
     // Enabled only while oversampling (52) is "Frequency": the octave field and its reset button.
     CValueDisplay* octaveField = nullptr;

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <set>
 #include <cstdlib>
 #include <thread>
@@ -299,6 +300,96 @@ TEST_F(EditorPagesTest, TheOverviewAmountKnobEditsTheCombinerAsThePanelKnobDoes)
     m_plugin->dispatch(vst::effEditClose);
 }
 
+// The amplitude envelope's graph on the Vol / FX page, and the top of the attack of program 0
+// ("Lush Stereo Polysynth"), a sixteenth of a beat after the start.
+constexpr CRect kAmplitudeGraph {19, 62, 19 + 531, 62 + 94};
+constexpr CPoint kAttackPoint {30, 71};
+
+// The first 50 ms of a note, summed up: a slower attack makes it smaller.
+float attackSum(qhost::CPluginInstance& plugin)
+{
+    constexpr int kBlock = 441;
+    std::vector<std::vector<float>> buffers(8, std::vector<float>(kBlock));
+    std::vector<float*> outputs;
+    for (auto& b : buffers)
+        outputs.push_back(b.data());
+    const auto render = [&](int blocks) {
+        float sum = 0.0f;
+        for (int i = 0; i < blocks; ++i) {
+            plugin.processReplacing(outputs.data(), kBlock);
+            for (float v : buffers[0])
+                sum += std::abs(v);
+        }
+        return sum;
+    };
+    plugin.sendMidi({{0, {0x90, 60, 100}}});
+    const float sum = render(5);
+    plugin.sendMidi({{0, {0x80, 60, 0}}});
+    render(100);
+    return sum;
+}
+
+TEST_F(EditorPagesTest, DraggingTheAttackPointSlowsTheAttackAndEachProgramShowsItsOwnEnvelope)
+{
+    load();
+    m_plugin->setParameter(kAutoStore, 1.0f); // leaving the program keeps the edit
+    // No effects: nothing of one note is heard in the next.
+    m_plugin->setParameter(163, 0.0f);
+    m_plugin->setParameter(172, 0.0f);
+    open();
+    showPage(6);
+    const float before = attackSum(*m_plugin);
+    ASSERT_GT(before, 1.0f);
+    ASSERT_NEAR(attackSum(*m_plugin), before, 0.05f * before) << "each note starts alike";
+    const CShot original = shot();
+    // Point 1 dragged 32 pixels right: the attack lasts a beat of the envelope's clock.
+    CInput input(m_host);
+    int step = 0;
+    m_plugin->state().onIdle = [&] {
+        if (step < 4)
+            input.moveBy(8, 0);
+        else if (step == 4)
+            input.release();
+        ++step;
+    };
+    input.move(kAttackPoint);
+    input.press();
+    idle(30);
+    m_plugin->state().onIdle = nullptr;
+    input.release();
+    idle();
+    const CShot dragged = shot();
+    EXPECT_GT(differences(original, dragged, kAmplitudeGraph), 100) << "the graph shows the new attack";
+    EXPECT_LT(attackSum(*m_plugin), 0.6f * before) << "the sound has the slower attack";
+
+    // The host's program change shows the other program's envelope; back again, the edit is kept.
+    m_plugin->dispatch(vst::effSetProgram, 0, 1);
+    idle();
+    const CShot other = shot();
+    EXPECT_GT(differences(dragged, other, kAmplitudeGraph), 100);
+    m_plugin->dispatch(vst::effSetProgram, 0, 0);
+    idle();
+    EXPECT_EQ(differences(dragged, shot(), kAmplitudeGraph), 0);
+    EXPECT_LT(attackSum(*m_plugin), 0.6f * before);
+    m_plugin->dispatch(vst::effEditClose);
+}
+
+TEST_F(EditorPagesTest, TheEnvelopeDisplaysFollowTheSelectedTimbre)
+{
+    loadMultiTimbral(); // timbre 1 starts with program 0, the others with program 63
+    open();
+    showPage(6);
+    const CShot first = shot();
+    m_plugin->setParameter(kChannel, listValue(1, 4));
+    idle();
+    const CShot second = shot();
+    EXPECT_GT(differences(first, second, kAmplitudeGraph), 100);
+    m_plugin->setParameter(kChannel, listValue(0, 4));
+    idle();
+    EXPECT_EQ(differences(first, shot(), kAmplitudeGraph), 0);
+    m_plugin->dispatch(vst::effEditClose);
+}
+
 TEST_F(EditorPagesTest, DelayModusContinueRelabelsTheRunOnceSwitch)
 {
     load();
@@ -321,6 +412,7 @@ TEST_F(EditorPagesTest, TheOctaveFieldWorksOnlyWhileOversamplingFollowsTheFreque
 {
     load();
     open();
+    m_plugin->setParameter(52, listValue(1, 3)); // "Frequency", whatever the program has
     showPage(1);
     const CRect field {460, 404, 540, 421};
     const CPoint reset {557, 412};
@@ -345,6 +437,7 @@ TEST_F(EditorPagesTest, FreqBoostRelabelsTheFirstEffectsKnobsOnBothPages)
     open();
     const CRect overviewFx1 {88, 356, 634, 370}, overviewFx2 {88, 434, 634, 448};
     const CRect volFx1 {30, 299, 634, 311}, volFx2 {30, 429, 634, 441};
+    m_plugin->setParameter(163, listValue(0, 22)); // "None", whatever the program has
     showPage(0);
     const CShot overview = shot();
     showPage(6);
