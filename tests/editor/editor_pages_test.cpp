@@ -46,9 +46,6 @@ int differences(const CShot& a, const CShot& b, const CRect& r = {0, 0, kWidth, 
     return count;
 }
 
-constexpr int kPastePreset = 1013;
-constexpr int kInitPreset = 1015;
-
 class EditorPagesTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -79,10 +76,6 @@ protected:
         m_plugin = qhost::CPluginInstance::create(*m_library, {}, error);
         ASSERT_TRUE(m_plugin) << error;
         m_plugin->start();
-        // The pages are checked against the "Init" sound: "Init Preset" fills the clipboard and
-        // "Paste Preset" puts it over factory program 0.
-        m_plugin->setParameter(kInitPreset, 0.0f);
-        m_plugin->setParameter(kPastePreset, 0.0f);
     }
     // Mono timbral mode is read when the plug-in starts: switch it, then start again.
     void loadMultiTimbral()
