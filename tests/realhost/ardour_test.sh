@@ -8,6 +8,13 @@ work=$(mktemp -d); trap 'rm -rf "$work"' EXIT
 unset XDG_CONFIG_HOME XDG_DATA_HOME || true
 export HOME="$work/home" ARDOUR_CHECK_HOME="$work/ardour"
 mkdir -p "$HOME"
+# Ardour runs with ARDOUR_CHECK_HOME as its home, where Quorvix reads its settings: "Random Presets"
+# saved as the bank starts the instance on the "Init" bank, whose chord ends with its release
+# (factory program 0 rings on through its delay).
+settings="$ARDOUR_CHECK_HOME/.config/Brenwick/Quorvix"
+mkdir -p "$settings"
+printf 'QXSF\004\000\000\000\000\000\000\000\001\000\001\000\001\001\000\001\000\011\000\000\000Bones\000' \
+  > "$settings/ini"
 unset DISPLAY WAYLAND_DISPLAY || true
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
