@@ -488,14 +488,20 @@ void CEditorPanels::showValue(int number, float value)
 
 void CEditorPanels::showCombiners()
 {
-    for (const CAmountKnob& knob : amountKnobs) {
-        const CCombinerPanel* panel = combiners[static_cast<size_t>(knob.section)].get();
-        const CModSection* section = panel ? panel->section() : nullptr;
-        if (!section)
-            continue;
-        setLabel(knob.label, destinationName(panel->kind(), section->combiner(knob.combiner).destination));
-        panel->setAmountTexts(*knob.field, knob.combiner);
-    }
+    auto* plugin = dynamic_cast<CSynthPlugin*>(m_effect);
+    if (!plugin)
+        return;
+    // The panels read the mono voice's sections, which commands reload under the engine lock.
+    plugin->editSelectedTimbre([&](CTimbre&) {
+        for (const CAmountKnob& knob : amountKnobs) {
+            const CCombinerPanel* panel = combiners[static_cast<size_t>(knob.section)].get();
+            const CModSection* section = panel ? panel->section() : nullptr;
+            if (!section)
+                continue;
+            setLabel(knob.label, destinationName(panel->kind(), section->combiner(knob.combiner).destination));
+            panel->setAmountTexts(*knob.field, knob.combiner);
+        }
+    });
 }
 
 void CEditorPanels::showTuning()
@@ -504,10 +510,12 @@ void CEditorPanels::showTuning()
     if (!plugin)
         return;
     const int source = choiceOf(m_effect->getParameter(kTuningSourceNumber), kTuningSourceCount);
-    const CTimbre& timbre = plugin->timbre(plugin->selectedTimbre());
-    setLabel(tuningLines[0], tuningText(source, timbre.mainTuning()));
-    setLabel(tuningLines[1], destinationText(source, timbre.destinationTuning()));
-    setLabel(tuningLines[2], mappingText(source, timbre.mainTuning()));
+    // Tunings change under the engine lock (files, sysex from the audio thread).
+    plugin->editSelectedTimbre([&](CTimbre& timbre) {
+        setLabel(tuningLines[0], tuningText(source, timbre.mainTuning()));
+        setLabel(tuningLines[1], destinationText(source, timbre.destinationTuning()));
+        setLabel(tuningLines[2], mappingText(source, timbre.mainTuning()));
+    });
 }
 
 void CEditorPanels::rebind()
