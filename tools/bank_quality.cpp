@@ -2,7 +2,7 @@
 
 #include "dsp/mod_section.h"
 #include "dsp/runtime_rand.h"
-#include "dsp/spectrum.h"
+#include "dsp/fourier_analyser.h"
 #include "dsp/tempo_clock.h"
 
 #include <algorithm>
@@ -116,7 +116,7 @@ std::vector<double> levelCurve(const CTake& t, double window, double seconds)
 // Mean magnitude spectrum (left and right averaged) over a stretch.
 std::vector<double> meanSpectrum(const CTake& t, double fromSeconds, double toSeconds)
 {
-    CSpectrumAnalyser analyser(kSpectrumSize);
+    CFourierAnalyser analyser(kSpectrumSize);
     std::vector<double> sum(kSpectrumSize / 2 + 1, 0.0);
     std::vector<float> mono(kSpectrumSize), magnitudes;
     const size_t first = static_cast<size_t>(fromSeconds * kAuditionRate);

@@ -2,7 +2,7 @@
 // through a timbre (3 s at 44.1 kHz), drawn as a small spectrogram with its level curve and
 // labelled with its number, name and category. For looking at a bank while designing it.
 //   quorvix_contact_sheet SOURCE.qvx OUT.png
-#include "dsp/spectrum.h"
+#include "dsp/fourier_analyser.h"
 #include "presets/audition.h"
 #include "presets/factory_bank.h"
 #include "presets/preset_source.h"
@@ -94,7 +94,7 @@ void heat(double t, double& r, double& g, double& b)
 
 void drawCell(cairo_t* cr, double x0, double y0, const CSourceProgram& program, int number, const CRender& render)
 {
-    CSpectrumAnalyser analyser(kFftSize);
+    CFourierAnalyser analyser(kFftSize);
     const int columns = static_cast<int>((render.mono.size() - kFftSize) / kHop);
     const double columnWidth = static_cast<double>(kCellWidth) / columns;
     cairo_surface_t* image = cairo_image_surface_create(CAIRO_FORMAT_RGB24, columns, kPlotHeight);

@@ -1,4 +1,4 @@
-#include "dsp/spectrum.h"
+#include "dsp/fourier_analyser.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@ namespace {
 TEST(Spectrum, AFullScaleSineReadsOneAtItsBin)
 {
     constexpr int kSize = 1024;
-    CSpectrumAnalyser analyser(kSize);
+    CFourierAnalyser analyser(kSize);
     std::vector<float> sine(kSize), magnitudes;
     for (int i = 0; i < kSize; ++i)
         sine[static_cast<size_t>(i)] = static_cast<float>(std::sin(2.0 * std::numbers::pi * 32.0 * i / kSize + 0.3));

@@ -1,4 +1,4 @@
-#include "dsp/spectrum.h"
+#include "dsp/fourier_analyser.h"
 
 #include <cmath>
 #include <numbers>
@@ -6,7 +6,7 @@
 
 namespace quorvix {
 
-CSpectrumAnalyser::CSpectrumAnalyser(int size)
+CFourierAnalyser::CFourierAnalyser(int size)
     : m_size(size), m_window(static_cast<size_t>(size)), m_twiddles(static_cast<size_t>(size / 2)),
       m_work(static_cast<size_t>(size))
 {
@@ -23,7 +23,7 @@ CSpectrumAnalyser::CSpectrumAnalyser(int size)
         m_twiddles[static_cast<size_t>(k)] = std::polar(1.0, -twoPi * k / size);
 }
 
-void CSpectrumAnalyser::analyse(const float* samples, std::vector<float>& magnitudes)
+void CFourierAnalyser::analyse(const float* samples, std::vector<float>& magnitudes)
 {
     const size_t n = static_cast<size_t>(m_size);
     for (size_t i = 0, j = 0; i < n; ++i) {

@@ -7,10 +7,10 @@
 
 namespace quorvix {
 
-class CSpectrumAnalyser {
+class CFourierAnalyser {
 public:
     // size is a power of two.
-    explicit CSpectrumAnalyser(int size);
+    explicit CFourierAnalyser(int size);
 
     int size() const { return m_size; }
     // Magnitudes of bins 0..size/2 of size samples; a full-scale sine gives about 1 at its bin.
