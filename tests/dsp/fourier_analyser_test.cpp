@@ -8,7 +8,7 @@
 namespace quorvix {
 namespace {
 
-TEST(Spectrum, AFullScaleSineReadsOneAtItsBin)
+TEST(FourierAnalyser, AFullScaleSineReadsOneAtItsBin)
 {
     constexpr int kSize = 1024;
     CFourierAnalyser analyser(kSize);

@@ -100,6 +100,28 @@ protected:
             usleep(3000);
         }
     }
+    // Drags from `at` by dy pixels at each of `steps` host idles during the drag, then lets go;
+    // what the host recorded of the gesture.
+    std::vector<std::string> drag(CPoint at, int dy, int steps)
+    {
+        CInput input(m_host);
+        int step = 0;
+        m_plugin->state().onIdle = [&] {
+            if (step < steps)
+                input.moveBy(0, dy);
+            else if (step == steps)
+                input.release();
+            ++step;
+        };
+        m_plugin->state().gestures.clear();
+        input.move(at);
+        input.press();
+        idle(30);
+        m_plugin->state().onIdle = nullptr;
+        input.release();
+        idle();
+        return m_plugin->state().gestures;
+    }
     void showPage(int page)
     {
         m_plugin->setParameter(kPageButton + page, 1.0f);
@@ -227,24 +249,7 @@ TEST_F(EditorPagesTest, DraggingAKnobAutomatesTheTimbresOwnNumberAndTheHostMoves
     showPage(4); // Filter: "Freq" 108 at (210, 78)
     const float start = m_plugin->getParameter(708);
     const CShot before = shot();
-    CInput input(m_host);
-    const CPoint knob {230, 98};
-    int step = 0;
-    m_plugin->state().onIdle = [&] {
-        if (step < 6)
-            input.moveBy(0, -8);
-        else if (step == 6)
-            input.release();
-        ++step;
-    };
-    m_plugin->state().gestures.clear();
-    input.move(knob);
-    input.press();
-    idle(30);
-    m_plugin->state().onIdle = nullptr;
-    input.release();
-    idle();
-    const std::vector<std::string>& g = m_plugin->state().gestures;
+    const std::vector<std::string> g = drag({230, 98}, -8, 6);
     ASSERT_GE(g.size(), 3u);
     EXPECT_EQ(g.front(), "begin 708");
     EXPECT_EQ(g.back(), "end 708");
@@ -268,23 +273,7 @@ TEST_F(EditorPagesTest, TheOverviewAmountKnobEditsTheCombinerAsThePanelKnobDoes)
     const CRect panelKnob {113, 452, 153, 507};
     const CShot panelBefore = shot();
     showPage(0); // Overview: combiner 1's amount (71) at (346, 88)
-    CInput input(m_host);
-    int step = 0;
-    m_plugin->state().onIdle = [&] {
-        if (step < 5)
-            input.moveBy(0, 10);
-        else if (step == 5)
-            input.release();
-        ++step;
-    };
-    m_plugin->state().gestures.clear();
-    input.move({366, 108});
-    input.press();
-    idle(30);
-    m_plugin->state().onIdle = nullptr;
-    input.release();
-    idle();
-    const std::vector<std::string>& g = m_plugin->state().gestures;
+    const std::vector<std::string> g = drag({366, 108}, 10, 5);
     ASSERT_GE(g.size(), 3u);
     EXPECT_EQ(g.front(), "begin 271");
     EXPECT_EQ(g.back(), "end 271");
